@@ -179,6 +179,14 @@ void GlyphOutline::translate(int dx, int dy) {
     transform([&](OutlinePoint p) { return OutlinePoint{Clamp16(p.x + dx), Clamp16(p.y + dy)}; });
 }
 
+void GlyphOutline::shiftBox(int16_t dx, int16_t dy) {
+    if (m_box.IsEmpty()) return;
+    m_box.xMin = int16_t(m_box.xMin + dx);
+    m_box.xMax = int16_t(m_box.xMax + dx);
+    m_box.yMin = int16_t(m_box.yMin + dy);
+    m_box.yMax = int16_t(m_box.yMax + dy);
+}
+
 uint16_t GlyphOutline::advanceWidth(int master) const {
     return size_t(master) < m_metrics.size() ? m_metrics[size_t(master)].advanceWidth : 0;
 }

@@ -44,6 +44,8 @@ public:
     // Scales every point about origin by f: v -> o + ceil((v - o) * f - 0.5).
     void scale(double f, OutlinePoint origin = {});
     void translate(int dx, int dy);
+    // Shifts the stored box (not the points); an empty box stays empty.
+    void shiftBox(int16_t dx, int16_t dy);
 
     uint16_t advanceWidth(int master = 0) const;
     void setAdvanceWidth(uint16_t width, int master = 0);
