@@ -1,0 +1,222 @@
+#include "PenmarkDocument.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Hints.h"
+#include "Placement.h"
+#include "Strings.h"
+
+namespace {
+
+// Filter descriptions of the file dialogs.
+constexpr int kStrImageFiles = 62001;
+constexpr int kStrTrueTypeFilter = 62002;
+constexpr int kStrEpsFilter = 62003;
+constexpr int kStrAllFiles = 62004;
+
+int32_t ClampLR(int32_t v) { return std::clamp(v, GlyphLimits::kSpaceMin, GlyphLimits::kSpaceMax); }
+
+// Directory key of the settings section "Directories" for a kind of file.
+const char* DirectoryKey(int kind) {
+    switch (kind) {
+        case kFileFonts: return "Fonts";
+        case kFileOutlines: return "EPS";
+        default: return "Images";
+    }
+}
+
+}  // namespace
+
+CPenmarkDocument::CPenmarkDocument() : m_pViewState(std::make_unique<ImageViewState>()) {
+    m_bAutoDelete = false;  // closing a view never deletes the document
+    ResetGlyphParameters(false);
+}
+
+CPenmarkDocument::~CPenmarkDocument() {
+    m_pImage.reset();
+    m_pSelectionImage.reset();
+    m_pViewState.reset();
+    m_pGlyph.reset();
+    m_pTracedOutline.reset();
+}
+
+void CPenmarkDocument::SetFontInfo(const FontInfo& info) { m_fontInfo = info; }
+
+bool CPenmarkDocument::SupportsCharset(int32_t charset) const {
+    const auto& cs = m_fontInfo.charsets;
+    return std::find(cs.begin(), cs.end(), charset) != cs.end();
+}
+
+void CPenmarkDocument::DiscardImage() {
+    m_pImage.reset();
+    m_pSelectionImage.reset();
+    m_rcSelection = PixelRect{};
+    m_rcInk = PixelRect{};
+}
+
+void CPenmarkDocument::SetImage(MonoImage* image) {
+    DiscardImage();
+    m_pImage.reset(image);
+}
+
+void CPenmarkDocument::ClearSelection() {
+    m_rcSelection = PixelRect{};
+    m_rcInk = PixelRect{};
+    UpdateAllViews(nullptr);
+}
+
+void CPenmarkDocument::SelectInkIfEmpty() {
+    if (!m_rcSelection.IsEmpty() || !m_pImage) return;
+    m_pImage->FindInkBounds(m_rcSelection, nullptr, 0);
+    m_rcInk = m_rcSelection;
+}
+
+void CPenmarkDocument::ComputeInkRect() {
+    m_rcInk = PixelRect{};
+    if (!m_rcSelection.IsEmpty() && m_pImage) m_pImage->FindInkBounds(m_rcInk, &m_rcSelection, 0);
+}
+
+void CPenmarkDocument::RebuildGlyph() {
+    if (!m_pTracedOutline) return;
+    if (!m_pGlyph) m_pGlyph = std::make_unique<GlyphOutline>(1);
+    PlacementParams params{m_nSize, m_nVertPos, m_nLeftSpace, m_nRightSpace, m_nUnitsPerEm};
+    PlacementResult placed = PlaceGlyph(*m_pTracedOutline, params, *m_pGlyph);
+    m_bUnplaceable = !placed.placed;
+    m_nGlyphWidth = placed.width;
+    m_nGlyphHeight = placed.height;
+    CGlyphUpdateHint hint;
+    UpdateAllViews(nullptr, 0, &hint);
+}
+
+void CPenmarkDocument::ResetGlyphParameters(bool rebuild) {
+    m_nLeftSpace = m_nRightSpace = 10;
+    m_nUserLeftSpace = m_nUserRightSpace = 10;
+    m_nSize = 50;
+    m_nVertPos = 0;
+    if (rebuild) RebuildGlyph();
+}
+
+void CPenmarkDocument::SetSize(int32_t percent) {
+    percent = std::clamp(percent, GlyphLimits::kSizeMin, GlyphLimits::kSizeMax);
+    if (percent == m_nSize) return;
+    m_nSize = percent;
+    RebuildGlyph();
+}
+
+void CPenmarkDocument::SetSpacing(int32_t left, int32_t right, bool remember) {
+    left = ClampLR(left);
+    right = ClampLR(right);
+    if (left == m_nLeftSpace && right == m_nRightSpace) return;
+    m_nLeftSpace = left;
+    m_nRightSpace = right;
+    if (remember) {
+        m_nUserLeftSpace = left;
+        m_nUserRightSpace = right;
+    }
+    RebuildGlyph();
+}
+
+void CPenmarkDocument::SetWidth(int32_t total) {
+    int64_t l = std::max(m_nUserLeftSpace, 0), r = std::max(m_nUserRightSpace, 0);
+    if (l + r == 0) return;
+    SetSpacing(int32_t(total * l * 2 / (l + r)), int32_t(total * r * 2 / (l + r)), false);
+}
+
+int32_t CPenmarkDocument::GetWidth() const {
+    return (std::max(m_nUserLeftSpace, 0) + std::max(m_nUserRightSpace, 0)) / 2;
+}
+
+void CPenmarkDocument::SendGlyphMoved() {
+    CGlyphMoveUpdateHint hint;
+    UpdateAllViews(nullptr, 0, &hint);
+}
+
+void CPenmarkDocument::SetVerticalPosition(int32_t percent) {
+    percent = std::clamp(percent, GlyphLimits::kVertMin, GlyphLimits::kVertMax);
+    if (percent == m_nVertPos) return;
+    int32_t dy = PercentOf(percent, m_nGlyphHeight) - PercentOf(m_nVertPos, m_nGlyphHeight);
+    m_nVertPos = percent;
+    if (m_pGlyph) {
+        MoveGlyphPoints(*m_pGlyph, 0, dy);
+        SendGlyphMoved();
+    }
+}
+
+void CPenmarkDocument::ClampMove(int32_t& dx, int32_t& dy) const {
+    if (dx == 0 && dy == 0) return;
+    int32_t a = std::abs(ClampLR(m_nLeftSpace + dx) - m_nLeftSpace);
+    int32_t b = std::abs(m_nRightSpace - ClampLR(m_nRightSpace - dx));
+    int32_t m = std::min(a, b);
+    dx = dx > 0 ? m : dx < 0 ? -m : 0;
+    dy = std::clamp(m_nVertPos + dy, GlyphLimits::kVertMin, GlyphLimits::kVertMax) - m_nVertPos;
+}
+
+void CPenmarkDocument::MoveGlyph(int32_t dx, int32_t dy) {
+    ClampMove(dx, dy);
+    if (dx == 0 && dy == 0) return;
+    m_nLeftSpace += dx;
+    m_nUserLeftSpace = m_nLeftSpace;
+    m_nRightSpace -= dx;
+    m_nUserRightSpace = m_nRightSpace;
+    m_nVertPos += dy;
+    if (m_pGlyph) {
+        MoveGlyphPoints(*m_pGlyph, m_nGlyphWidth * dx / 100, m_nGlyphHeight * dy / 100);
+        SendGlyphMoved();
+    }
+}
+
+bool CPenmarkDocument::FileExists(const std::string& path) const { return ::FileExists(path); }
+
+void CPenmarkDocument::SetImageFilters(FileFilter combined, std::vector<FileFilter> perFormat) {
+    m_imageFilterAll = std::move(combined);
+    m_imageFilters = std::move(perFormat);
+}
+
+std::string ApplyDefaultExtension(const std::string& name, const std::string& pattern) {
+    size_t dot = name.rfind('.');
+    bool hasExtension = dot != std::string::npos && name.size() - dot <= 4 &&
+                        name.find('/', dot) == std::string::npos;
+    if (hasExtension) return name;
+    size_t from = pattern.find('.');
+    if (from == std::string::npos) return name;
+    size_t end = pattern.find_first_of("; ?*", from + 1);
+    std::string ext = pattern.substr(from + 1, end == std::string::npos ? std::string::npos : end - from - 1);
+    return ext.empty() ? name : name + "." + ext;
+}
+
+bool CPenmarkDocument::PromptFileName(std::string& name, int titleId, uint32_t flags, bool open,
+                                      int kind) {
+    if (!m_services.fileDialog) return false;
+    FileDialogRequest req;
+    req.open = open;
+    req.title = GetString(titleId);
+    req.flags = flags;
+    switch (kind) {
+        case kFileImages:
+            if (!m_imageFilterAll.patterns.empty())
+                req.filters.push_back({GetString(kStrImageFiles), m_imageFilterAll.patterns});
+            req.filters.insert(req.filters.end(), m_imageFilters.begin(), m_imageFilters.end());
+            break;
+        case kFileFonts:
+            req.filters.push_back({GetString(kStrTrueTypeFilter), "*.ttf"});
+            break;
+        default:
+            req.filters.push_back({GetString(kStrEpsFilter), "*.eps; *.ai"});
+            break;
+    }
+    req.filters.push_back({GetString(kStrAllFiles), "*.*"});
+    const char* key = DirectoryKey(kind);
+    if (m_services.settings) req.initialDir = m_services.settings->GetString("Directories", key);
+    req.fileName = name;
+    if (!m_services.fileDialog->Run(req)) return false;
+
+    std::string chosen = req.fileName;
+    size_t slash = chosen.rfind('/');
+    if (m_services.settings && slash != std::string::npos)
+        m_services.settings->SetString("Directories", key, chosen.substr(0, slash + 1));
+    if (!open && req.filterIndex >= 1 && size_t(req.filterIndex) <= req.filters.size())
+        chosen = ApplyDefaultExtension(chosen, req.filters[size_t(req.filterIndex - 1)].patterns);
+    name = chosen;
+    return true;
+}

@@ -1,0 +1,110 @@
+// The one document of the wizard: the chosen font, the picture, the selection, the
+// traced outline, the placed glyph with its parameters and the target character.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Document.h"
+#include "FontInfo.h"
+#include "GlyphOutline.h"
+#include "MonoImage.h"
+#include "Outline.h"
+#include "PlatformServices.h"
+
+// Display state of the image view, shared by the edit and select pages.
+struct ImageViewState {
+    int32_t zoom = 1;  // screen pixels per image pixel; kZoomFit fits the window
+    int32_t x = 0;     // image point shown at the centre of the view
+    int32_t y = 0;
+    static constexpr int32_t kZoomFit = 1024;
+};
+
+// Kinds of file the open and save dialogs ask for.
+enum FileKind { kFileImages = 0, kFileFonts = 1, kFileOutlines = 2 };
+
+class CPenmarkDocument : public CDocument {
+public:
+    CPenmarkDocument();
+    ~CPenmarkDocument() override;
+
+    // Desktop services; any may be missing.
+    void SetServices(const PlatformServices& services) { m_services = services; }
+    const PlatformServices& Services() const { return m_services; }
+
+    void SetFontInfo(const FontInfo& info);
+    bool SupportsCharset(int32_t charset) const;
+
+    // Takes the picture; the selection and the cut region are dropped.
+    void SetImage(MonoImage* image);
+    void ClearSelection();
+    void SelectInkIfEmpty();
+    void ComputeInkRect();
+
+    void RebuildGlyph();
+    void ResetGlyphParameters(bool rebuild);
+    void SetSize(int32_t percent);
+    void SetVerticalPosition(int32_t percent);
+    void SetSpacing(int32_t left, int32_t right, bool remember);
+    void SetWidth(int32_t total);
+    int32_t GetWidth() const;
+    // Limits a drag (dx, dy in percent) so that no parameter leaves its range.
+    void ClampMove(int32_t& dx, int32_t& dy) const;
+    void MoveGlyph(int32_t dx, int32_t dy);
+
+    bool FileExists(const std::string& path) const;
+
+    // The open or save dialog for a kind of file, remembering its folder. name is the
+    // proposed name in and the chosen path out; true when the user confirmed.
+    bool PromptFileName(std::string& name, int titleId, uint32_t flags, bool open, int kind);
+
+    // Image formats offered by the open dialog: the patterns of every readable format
+    // (for the combined entry), then one entry per format.
+    void SetImageFilters(FileFilter combined, std::vector<FileFilter> perFormat);
+
+    // True when the last rebuild could not place the tracing (it has no height).
+    bool GlyphUnplaceable() const { return m_bUnplaceable; }
+
+    // Owned data.
+    std::unique_ptr<MonoImage> m_pImage;
+    std::unique_ptr<MonoImage> m_pSelectionImage;
+    std::unique_ptr<ImageViewState> m_pViewState;
+    PixelRect m_rcSelection;
+    PixelRect m_rcInk;
+    int32_t m_nGlyphBackPage = 0;
+    std::unique_ptr<Outline> m_pTracedOutline;
+    std::unique_ptr<GlyphOutline> m_pGlyph;
+    int32_t m_nGlyphWidth = 0;
+    int32_t m_nGlyphHeight = 0;
+    uint16_t m_wCharCode = 0xFFFF;
+    int32_t m_nSize = 50;
+    int32_t m_nVertPos = 0;
+    int32_t m_nLeftSpace = 10;
+    int32_t m_nRightSpace = 10;
+    int32_t m_nUserLeftSpace = 10;
+    int32_t m_nUserRightSpace = 10;
+    int32_t m_nUnitsPerEm = 2048;
+    FontInfo m_fontInfo;
+
+protected:
+    // Drops the picture, the cut region and both rectangles.
+    void DiscardImage();
+    void SendGlyphMoved();
+
+    PlatformServices m_services;
+    FileFilter m_imageFilterAll;
+    std::vector<FileFilter> m_imageFilters;
+    bool m_bUnplaceable = false;
+};
+
+// The extension rule of the save dialog: name unchanged when it has an extension,
+// otherwise the first extension of the chosen filter's pattern appended.
+std::string ApplyDefaultExtension(const std::string& name, const std::string& pattern);
+
+// Range limits of the placement parameters.
+namespace GlyphLimits {
+constexpr int32_t kSizeMin = 0, kSizeMax = 100;
+constexpr int32_t kVertMin = -100, kVertMax = 100;
+constexpr int32_t kSpaceMin = -100, kSpaceMax = 200;
+}  // namespace GlyphLimits

@@ -1,0 +1,81 @@
+// What the document and the pages need from the desktop, behind small interfaces: the
+// wizard fills them with Qt-based implementations, the command line with headless ones,
+// tests with fakes. Any of them may be missing (null), which callers treat as "not
+// available".
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class MonoImage;
+
+struct FileFilter {
+    std::string description;  // e.g. "TrueType (*.ttf)"
+    std::string patterns;     // e.g. "*.ttf" or "*.eps; *.ai"
+};
+
+struct FileDialogRequest {
+    bool open = true;
+    std::string title;
+    uint32_t flags = 0;
+    std::vector<FileFilter> filters;
+    int filterIndex = 1;      // 1-based; the dialog leaves the user's choice here
+    std::string initialDir;
+    std::string fileName;     // in: proposed name; out: the chosen path
+};
+
+class IFileDialog {
+public:
+    virtual ~IFileDialog() = default;
+    // Shows the dialog; true when the user confirmed a file.
+    virtual bool Run(FileDialogRequest& request) = 0;
+};
+
+// The application's remembered settings, by section and key.
+class ISettings {
+public:
+    virtual ~ISettings() = default;
+    virtual std::string GetString(const std::string& section, const std::string& key,
+                                  const std::string& fallback = {}) = 0;
+    virtual void SetString(const std::string& section, const std::string& key,
+                           const std::string& value) = 0;
+};
+
+// The clipboard's picture, already reduced to black and white; null when there is none.
+class IClipboard {
+public:
+    virtual ~IClipboard() = default;
+    virtual std::unique_ptr<MonoImage> GetBitmap() = 0;
+};
+
+// Message box styles, by their classic bit values.
+namespace MessageStyle {
+constexpr uint32_t kOk = 0x0;
+constexpr uint32_t kOkCancel = 0x1;
+constexpr uint32_t kYesNoCancel = 0x3;
+constexpr uint32_t kYesNo = 0x4;
+constexpr uint32_t kIconStop = 0x10;
+constexpr uint32_t kIconQuestion = 0x20;
+constexpr uint32_t kIconExclamation = 0x30;
+constexpr uint32_t kIconInformation = 0x40;
+}  // namespace MessageStyle
+
+// Shows a message to the user and returns the button chosen (1 OK, 2 Cancel, 6 Yes, 7 No).
+class IMessageSink {
+public:
+    virtual ~IMessageSink() = default;
+    virtual int Show(const std::string& text, uint32_t style) = 0;
+};
+
+struct PlatformServices {
+    IFileDialog* fileDialog = nullptr;
+    ISettings* settings = nullptr;
+    IClipboard* clipboard = nullptr;
+    IMessageSink* messages = nullptr;
+};
+
+// True when path names something that exists.
+bool FileExists(const std::string& path);

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "Hints.h"
+#include "PenmarkDocument.h"
+
+namespace {
+
+// Counts what the document tells its views.
+class RecordingView : public CView {
+public:
+    int rebuilt = 0, moved = 0, general = 0;
+    void OnGlyphRebuilt() override { ++rebuilt; }
+    void OnGlyphMoved() override { ++moved; }
+    void OnGeneralUpdate() override { ++general; }
+};
+
+std::unique_ptr<Outline> Box(int16_t w, int16_t h) {
+    auto o = std::make_unique<Outline>();
+    o->appendMove({0, 0});
+    o->appendLine({w, 0});
+    o->appendLine({w, h});
+    o->appendLine({0, h});
+    o->appendLine({0, 0});
+    return o;
+}
+
+class FakeDialog : public IFileDialog {
+public:
+    FileDialogRequest seen;
+    std::string answer;
+    int filterIndex = 1;
+    bool confirm = true;
+    bool Run(FileDialogRequest& r) override {
+        seen = r;
+        r.fileName = answer;
+        r.filterIndex = filterIndex;
+        return confirm;
+    }
+};
+
+class FakeSettings : public ISettings {
+public:
+    std::map<std::string, std::string> values;
+    std::string GetString(const std::string& s, const std::string& k, const std::string& f) override {
+        auto it = values.find(s + "/" + k);
+        return it == values.end() ? f : it->second;
+    }
+    void SetString(const std::string& s, const std::string& k, const std::string& v) override {
+        values[s + "/" + k] = v;
+    }
+};
+
+struct DocumentTest : ::testing::Test {
+    CPenmarkDocument doc;
+    RecordingView view;
+    void SetUp() override { doc.AddView(&view); }
+    void Trace(int16_t w, int16_t h) {
+        doc.m_pTracedOutline = Box(w, h);
+        doc.ResetGlyphParameters(true);
+    }
+};
+
+}  // namespace
+
+TEST_F(DocumentTest, StartsWithTheDocumentedDefaults) {
+    EXPECT_EQ(doc.m_wCharCode, 0xFFFF);
+    EXPECT_EQ(doc.m_nSize, 50);
+    EXPECT_EQ(doc.m_nLeftSpace, 10);
+    EXPECT_EQ(doc.m_nUnitsPerEm, 2048);
+    EXPECT_EQ(doc.m_fontInfo.lf.lfFaceName, "Arial");
+    EXPECT_EQ(doc.m_fontInfo.lf.lfCharSet, 1);
+    EXPECT_EQ(doc.m_fontInfo.lf.lfQuality, 2);
+    EXPECT_EQ(doc.m_pViewState->zoom, 1);
+    EXPECT_FALSE(doc.m_bAutoDelete);
+    EXPECT_FALSE(doc.SupportsCharset(0));  // empty charset list
+}
+
+TEST_F(DocumentTest, RebuildWithoutTracingDoesNothing) {
+    doc.RebuildGlyph();
+    doc.SetSize(70);
+    EXPECT_EQ(view.rebuilt, 0);
+    EXPECT_FALSE(doc.m_pGlyph);
+    EXPECT_EQ(doc.m_nSize, 70);
+}
+
+TEST_F(DocumentTest, SettersClampAndSkipUnchangedValues) {
+    Trace(100, 100);
+    EXPECT_EQ(view.rebuilt, 1);
+    EXPECT_EQ(doc.m_nGlyphHeight, 1024);
+    doc.SetSize(150);
+    EXPECT_EQ(doc.m_nSize, 100);
+    EXPECT_EQ(doc.m_nGlyphHeight, 2048);
+    doc.SetSize(100);
+    EXPECT_EQ(view.rebuilt, 2);  // same value: no rebuild, no hint
+    doc.SetSize(-5);
+    EXPECT_EQ(doc.m_nSize, 0);
+    doc.SetSpacing(-300, 500, true);
+    EXPECT_EQ(doc.m_nLeftSpace, -100);
+    EXPECT_EQ(doc.m_nRightSpace, 200);
+    EXPECT_EQ(doc.m_nUserLeftSpace, -100);
+    int before = view.rebuilt;
+    doc.SetSpacing(-100, 200, true);
+    EXPECT_EQ(view.rebuilt, before);
+}
+
+TEST_F(DocumentTest, WidthSplitsInTheUsersProportion) {
+    doc.SetSpacing(10, 30, true);
+    EXPECT_EQ(doc.GetWidth(), 20);
+    doc.SetWidth(20);
+    EXPECT_EQ(doc.m_nLeftSpace, 10);
+    EXPECT_EQ(doc.m_nRightSpace, 30);
+    doc.SetWidth(40);
+    EXPECT_EQ(doc.m_nLeftSpace, 20);
+    EXPECT_EQ(doc.m_nRightSpace, 60);
+    EXPECT_EQ(doc.m_nUserLeftSpace, 10);  // the proportion the user gave is kept
+
+    doc.SetSpacing(-5, -5, true);
+    doc.SetWidth(50);
+    EXPECT_EQ(doc.m_nLeftSpace, -5);
+    EXPECT_EQ(doc.m_nRightSpace, -5);
+    EXPECT_EQ(doc.GetWidth(), 0);
+}
+
+TEST_F(DocumentTest, MoveGlyphKeepsTheSumAndTheRanges) {
+    Trace(100, 100);
+    doc.SetSpacing(180, 10, true);
+    uint16_t advance = doc.m_pGlyph->advanceWidth();
+    int16_t x0 = doc.m_pGlyph->node(0).point(0).x;
+    doc.MoveGlyph(50, 0);
+    EXPECT_EQ(doc.m_nLeftSpace, 200);
+    EXPECT_EQ(doc.m_nRightSpace, -10);
+    EXPECT_EQ(doc.m_nLeftSpace + doc.m_nRightSpace, 190);
+    EXPECT_EQ(doc.m_pGlyph->advanceWidth(), advance);  // moved, not rebuilt
+    EXPECT_EQ(doc.m_pGlyph->node(0).point(0).x, x0 + doc.m_nGlyphWidth * 20 / 100);
+    EXPECT_EQ(view.moved, 1);
+
+    int32_t dx = 0, dy = 0;
+    doc.ClampMove(dx, dy);
+    EXPECT_EQ(dx, 0);
+    dx = 10;
+    dy = 150;
+    doc.ClampMove(dx, dy);
+    EXPECT_EQ(dx, 0);  // left is already at 200
+    EXPECT_EQ(dy, 100);
+    dx = -30;
+    dy = -250;
+    doc.ClampMove(dx, dy);
+    EXPECT_EQ(dx, -30);
+    EXPECT_EQ(dy, -100);
+}
+
+TEST_F(DocumentTest, VerticalPositionMovesWithoutRebuilding) {
+    doc.SetVerticalPosition(30);
+    EXPECT_EQ(doc.m_nVertPos, 30);
+    EXPECT_EQ(view.moved, 0);  // no glyph yet: stored only
+    doc.m_pTracedOutline = Box(100, 100);
+    doc.RebuildGlyph();
+    EXPECT_EQ(doc.m_pGlyph->box().yMin, 307);  // placed with it: trunc(0.3 * 1024)
+    doc.SetVerticalPosition(-130);
+    EXPECT_EQ(doc.m_nVertPos, -100);
+    EXPECT_EQ(view.moved, 1);
+    doc.m_pGlyph->boundingBox();
+    EXPECT_EQ(doc.m_pGlyph->box().yMin, -1024);
+    EXPECT_EQ(view.rebuilt, 1);
+}
+
+TEST_F(DocumentTest, InkRectangles) {
+    auto* img = new MonoImage;
+    img->Create(40, 30);
+    img->Fill(1);
+    img->SetPixel(10, 5, 0);
+    img->SetPixel(30, 20, 0);
+    doc.SetImage(img);
+    doc.SelectInkIfEmpty();
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{10, 5, 31, 21}));
+    EXPECT_EQ(doc.m_rcInk, doc.m_rcSelection);
+    doc.m_rcSelection = PixelRect{0, 0, 20, 20};
+    doc.SelectInkIfEmpty();  // a selection exists: unchanged
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{0, 0, 20, 20}));
+    doc.ComputeInkRect();
+    EXPECT_EQ(doc.m_rcInk, (PixelRect{10, 5, 11, 6}));
+    doc.m_rcSelection = PixelRect{0, 25, 5, 30};
+    doc.ComputeInkRect();
+    EXPECT_TRUE(doc.m_rcInk.IsEmpty());
+    doc.ClearSelection();
+    EXPECT_TRUE(doc.m_rcSelection.IsEmpty());
+    EXPECT_EQ(view.general, 1);
+}
+
+TEST(SaveDialog, DefaultExtensionRule) {
+    EXPECT_EQ(ApplyDefaultExtension("/home/u/sig", "*.ttf"), "/home/u/sig.ttf");
+    EXPECT_EQ(ApplyDefaultExtension("/home/u/sig.fonts", "*.ttf"), "/home/u/sig.fonts.ttf");
+    EXPECT_EQ(ApplyDefaultExtension("/home/u/sig.ttf", "*.ttf"), "/home/u/sig.ttf");
+    EXPECT_EQ(ApplyDefaultExtension("/home/u.v/sig", "*.ttf"), "/home/u.v/sig.ttf");
+    EXPECT_EQ(ApplyDefaultExtension("sig", "*.*"), "sig");
+    EXPECT_EQ(ApplyDefaultExtension("sig", "*.eps; *.ai"), "sig.eps");
+}
+
+TEST_F(DocumentTest, PromptFileNameRemembersTheFolderAndAppendsTheExtension) {
+    FakeDialog dialog;
+    FakeSettings settings;
+    settings.values["Directories/Fonts"] = "/fonts/";
+    doc.SetServices(PlatformServices{&dialog, &settings, nullptr, nullptr});
+    dialog.answer = "/out/dir/MySig";
+    std::string name = "Penmark.ttf";
+    ASSERT_TRUE(doc.PromptFileName(name, 61288, 0, false, kFileFonts));
+    EXPECT_EQ(name, "/out/dir/MySig.ttf");
+    EXPECT_EQ(settings.values["Directories/Fonts"], "/out/dir/");
+    EXPECT_EQ(dialog.seen.initialDir, "/fonts/");
+    EXPECT_EQ(dialog.seen.fileName, "Penmark.ttf");
+    ASSERT_EQ(dialog.seen.filters.size(), 2u);
+    EXPECT_EQ(dialog.seen.filters[0].patterns, "*.ttf");
+    EXPECT_EQ(dialog.seen.filters[1].patterns, "*.*");
+
+    // An open dialog appends nothing; the image kind offers the combined entry first.
+    doc.SetImageFilters({"", "*.tif; *.bmp; *.dib"},
+                        {{"TIFF Files (*.tif)", "*.tif"}, {"Bitmap Files (*.bmp, *.dib)", "*.bmp; *.dib"}});
+    dialog.answer = "/pics/scan";
+    ASSERT_TRUE(doc.PromptFileName(name, 61288, 0, true, kFileImages));
+    EXPECT_EQ(name, "/pics/scan");
+    ASSERT_EQ(dialog.seen.filters.size(), 4u);
+    EXPECT_EQ(dialog.seen.filters[0].description, "Image Files ");
+    EXPECT_EQ(dialog.seen.filters[0].patterns, "*.tif; *.bmp; *.dib");
+    EXPECT_EQ(settings.values["Directories/Images"], "/pics/");
+
+    dialog.confirm = false;
+    name = "keep";
+    EXPECT_FALSE(doc.PromptFileName(name, 61288, 0, true, kFileOutlines));
+    EXPECT_EQ(name, "keep");
+    EXPECT_EQ(dialog.seen.filters[0].patterns, "*.eps; *.ai");
+}
