@@ -1,0 +1,1 @@
+penmark_add_fuzzer(fuzz_fot SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_fot.cpp LIBS penmark_platform)
