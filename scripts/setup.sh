@@ -8,6 +8,7 @@ PENMARK_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtiff-tools python3 python3-fonttools python3-pil opentype-sanitizer
   fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf
+  qt6-base-dev libgl-dev
 )
 
 penmark_missing_packages() {

@@ -1,0 +1,53 @@
+#include "CPenmarkApp.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QMessageBox>
+
+#include "CPenmarkDlg.h"
+#include "PlatformVersion.h"
+#include "WizardMessages.h"
+
+CPenmarkApp::CPenmarkApp() = default;
+
+CPenmarkApp::~CPenmarkApp() { ExitInstance(); }
+
+bool CPenmarkApp::InitInstance(const std::function<void(CPenmarkDlg&)>& addPages) {
+    if (GetPlatformVersion().platformId == 0) {
+        // Said by the platform's own box: the program's resources are not used yet.
+        QMessageBox::critical(nullptr, QString(),
+                              "Penmark requires Windows 95 or Windows NT (version 3.51 or 4.0)!");
+        return false;
+    }
+    m_pSheet = new CPenmarkDlg(&m_document);
+    addPages(*m_pSheet);
+    SetProgressSheet(m_pSheet);
+
+    // Idle: whenever the event loop is about to wait.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        m_idle = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+            if (m_pSheet) m_pSheet->OnIdle();
+        });
+    }
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive && m_pSheet) m_pSheet->Notify(WizardNotify::kAppActivated);
+    });
+    connect(m_pSheet, &CPenmarkDlg::wizardClosed, qApp, [](int code) { QCoreApplication::exit(code); },
+            Qt::QueuedConnection);
+    m_pSheet->show();
+    return true;
+}
+
+int CPenmarkApp::ExitInstance() {
+    if (m_idle) disconnect(m_idle);
+    SetProgressSheet(nullptr);
+    delete m_pSheet;
+    m_pSheet = nullptr;
+    return 0;
+}
+
+void CPenmarkApp::InputLanguageChanged(uintptr_t layout) {
+    if (layout == m_lastLayout) return;
+    m_lastLayout = layout;
+    if (m_pSheet) m_pSheet->Notify(WizardNotify::kInputLanguageChanged);
+}

@@ -1,0 +1,80 @@
+// The wizard sheet: nine pages in a fixed order, the button rules, exit confirmation,
+// the progress-and-abort pump and the notifications to every widget.
+#pragma once
+
+#include <QWizard>
+#include <cstdint>
+#include <vector>
+
+class CWizardPage;
+class CPenmarkDocument;
+
+class CPenmarkDlg : public QWizard {
+    Q_OBJECT
+public:
+    explicit CPenmarkDlg(CPenmarkDocument* document, QWidget* parent = nullptr);
+    ~CPenmarkDlg() override;
+
+    // Appends a page; pages take the indexes 0, 1, 2, ... in the order added.
+    void AddPage(CWizardPage* page);
+    CWizardPage* Page(int index) const;
+    CWizardPage* ActivePage() const;
+    int ActiveIndex() const { return currentId(); }
+    int PageCount() const { return int(m_pages.size()); }
+
+    // Shows the page with this index, backwards through the pages visited or forwards
+    // without the current page's Next handling.
+    void SetActivePage(int index);
+
+    // Applies a page's button rules (the active page when null).
+    void UpdateButtons(CWizardPage* page = nullptr);
+    int LastButtons() const { return m_nLastButtons; }
+
+    // "Are you sure you want to exit Penmark?" with Yes and No; true for Yes.
+    bool ConfirmExit();
+
+    // One step of a long operation: 3 and 4 switch the wait cursor, other codes go to the
+    // active page; then pending paint and key events are handled. 3000 when Esc was
+    // pressed (the operation should stop), else 0.
+    int Progress(int code, intptr_t param);
+
+    // Sends a wizard notification to every widget of the sheet; idle first refreshes
+    // the active page's buttons.
+    void Notify(int code);
+    void OnIdle();
+
+    CPenmarkDocument* Document() const { return m_pDocument; }
+
+    // The sheet's own tooltip texts for its buttons.
+    QString ButtonTooltip(WizardButton which) const;
+
+signals:
+    // The user confirmed leaving the program, or the wizard finished.
+    void wizardClosed(int exitCode);
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
+
+private:
+    void OnBackClicked();
+    void OnPageChanged(int id);
+    bool PumpEvents();
+
+    CPenmarkDocument* m_pDocument;
+    std::vector<CWizardPage*> m_pages;
+    int m_nLastButtons = 0;
+    int m_nPrevious = -1;
+    bool m_bForcedJump = false;
+    bool m_bInIdle = false;
+    bool m_bClosing = false;
+    friend class CWizardPage;
+};
+
+// The progress function handed to long operations: forwards to the sheet, 0 without one.
+int32_t ProgressCallback(int32_t code, intptr_t param);
+// The sheet ProgressCallback talks to (the application's main window).
+void SetProgressSheet(CPenmarkDlg* sheet);

@@ -1,0 +1,71 @@
+#include "CWizardPage.h"
+
+#include "CPenmarkDlg.h"
+#include "Strings.h"
+#include "WizardMessages.h"
+
+namespace {
+constexpr int kMaxTooltip = 80;
+}
+
+CWizardPage::CWizardPage(int titleId, QWidget* parent) : QWizardPage(parent), m_nTitleId(titleId) {
+    setTitle(QString::fromUtf8(GetString(titleId)));
+    setFocusPolicy(Qt::TabFocus);
+}
+
+CPenmarkDlg* CWizardPage::Sheet() const { return qobject_cast<CPenmarkDlg*>(wizard()); }
+
+CPenmarkDocument* CWizardPage::Document() const {
+    CPenmarkDlg* sheet = Sheet();
+    return sheet ? sheet->Document() : nullptr;
+}
+
+int CWizardPage::OnProgress(int, intptr_t) { return 0; }
+void CWizardPage::OnWizardNotify(int) {}
+
+QString CWizardPage::TooltipText(int id) {
+    QString text = QString::fromUtf8(GetString(id));
+    int nl = text.indexOf('\n');
+    if (nl < 0) return {};
+    return text.mid(nl + 1).left(kMaxTooltip);
+}
+
+void CWizardPage::SetControlId(QWidget* control, int id) {
+    control->setProperty("controlId", id);
+    QString tip = TooltipText(id);
+    if (!tip.isEmpty()) control->setToolTip(tip);
+}
+
+bool CWizardPage::isComplete() const {
+    CPenmarkDlg* sheet = Sheet();
+    bool last = sheet && m_nIndex == sheet->PageCount() - 1;
+    return last ? CanFinish() : CanGoNext();
+}
+
+int CWizardPage::nextId() const {
+    if (m_nJumpTo >= 0) return m_nJumpTo;
+    CPenmarkDlg* sheet = Sheet();
+    if (!sheet || m_nIndex + 1 >= sheet->PageCount()) return -1;
+    return m_nIndex + 1;
+}
+
+void CWizardPage::initializePage() {}
+void CWizardPage::cleanupPage() {}  // pages keep what they show; the document decides
+
+bool CWizardPage::validatePage() {
+    CPenmarkDlg* sheet = Sheet();
+    if (sheet && sheet->m_bForcedJump) return true;
+    if (nextId() == -1) return OnWizardFinish();
+    int target = OnWizardNext();
+    if (target < 0) return false;
+    if (target > 0) m_nJumpTo = target;
+    return true;
+}
+
+bool CWizardPage::event(QEvent* e) {
+    if (e->type() == WizardNotifyEvent::EventType()) {
+        OnWizardNotify(static_cast<WizardNotifyEvent*>(e)->code());
+        return true;
+    }
+    return QWizardPage::event(e);
+}

@@ -1,0 +1,65 @@
+// The base of every wizard page: button rules, navigation hooks, progress and the
+// wizard notifications, tooltips from the string table.
+#pragma once
+
+#include <QString>
+#include <QWizardPage>
+#include <cstdint>
+
+class CPenmarkDlg;
+class CPenmarkDocument;
+
+class CWizardPage : public QWizardPage {
+    Q_OBJECT
+public:
+    // title: the string id of the page's caption.
+    CWizardPage(int titleId, QWidget* parent = nullptr);
+
+    virtual bool CanGoBack() const { return true; }
+    virtual bool CanGoNext() const { return true; }
+    virtual bool CanFinish() const { return true; }
+    virtual int GetWizardButtons() const { return 3; }
+
+    // Next pressed: -1 stays, 0 goes to the following page, a positive value is the
+    // index of the page to go to.
+    virtual int OnWizardNext() { return 0; }
+    // Back pressed: -1 stays, 0 goes to the previous page, a positive value is a page.
+    virtual int OnWizardBack() { return 0; }
+    // Finish pressed: true ends the wizard.
+    virtual bool OnWizardFinish() { return true; }
+    // The page becomes active (after the sheet refreshed its buttons) or is left.
+    virtual void OnSetActive() {}
+    virtual void OnKillActive() {}
+    // A progress step forwarded by the sheet; the answer goes back to the operation.
+    virtual int OnProgress(int code, intptr_t param);
+    // A wizard notification (input language changed, application activated, idle).
+    virtual void OnWizardNotify(int code);
+
+    CPenmarkDlg* Sheet() const;
+    CPenmarkDocument* Document() const;
+
+    // Gives a child control its numeric id; its tooltip is the text after the first
+    // line break of the string with that id.
+    static void SetControlId(QWidget* control, int id);
+    static QString TooltipText(int id);
+
+    // Index of this page in the sheet.
+    int PageIndex() const { return m_nIndex; }
+    int TitleId() const { return m_nTitleId; }
+
+    // QWizardPage's view of the rules above.
+    bool isComplete() const override;
+    int nextId() const override;
+    void initializePage() override;
+    void cleanupPage() override;
+    bool validatePage() override;
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    friend class CPenmarkDlg;
+    int m_nTitleId;
+    int m_nIndex = -1;
+    int m_nJumpTo = -1;  // set by OnWizardNext for nextId
+};

@@ -1,0 +1,20 @@
+// String ids of the wizard's own texts: page titles and page texts.
+#pragma once
+
+namespace PageText {
+// Titles, by page index.
+constexpr int kTitleIntro = 62100;
+constexpr int kTitleStep1 = 62101;  // Step 1 .. Step 7 follow
+constexpr int kTitleFinish = 62108;
+
+constexpr int kIntro1 = 62110, kIntro2 = 62111, kIntro3 = 62112, kIntro4 = 62113, kIntro5 = 62114;
+constexpr int kFinishText = 62120, kStartOver = 62121;
+constexpr int kFontIntro = 62130, kFontSelect = 62131, kFontSample = 62132;
+constexpr int kSourceFile = 62140, kSourceClipboard = 62141, kSourceEps = 62142;
+constexpr int kEditText = 62150, kSelectText = 62151;
+constexpr int kPlaceText = 62160;
+constexpr int kSaveText = 62170;
+}  // namespace PageText
+
+// Control ids.
+constexpr int IDC_START_OVER = 1063;

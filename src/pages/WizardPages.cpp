@@ -1,0 +1,34 @@
+#include "WizardPages.h"
+
+#include <QApplication>
+
+#include "CFinishPage.h"
+#include "CIntroPage.h"
+#include "CPenmarkApp.h"
+#include "CPenmarkDlg.h"
+#include "CTextPage.h"
+#include "PageIds.h"
+#include "Strings.h"
+
+void CreateWizardPages(CPenmarkDlg& sheet) {
+    using namespace PageText;
+    sheet.AddPage(new CIntroPage);
+    sheet.AddPage(new CTextPage(kTitleStep1, {kFontIntro, kFontSelect, kFontSample}));
+    sheet.AddPage(new CTextPage(kTitleStep1 + 1, {kSourceFile, kSourceClipboard, kSourceEps}));
+    sheet.AddPage(new CTextPage(kTitleStep1 + 2, {kEditText}));
+    sheet.AddPage(new CTextPage(kTitleStep1 + 3, {kSelectText}));
+    sheet.AddPage(new CTextPage(kTitleStep1 + 4, {}));
+    sheet.AddPage(new CTextPage(kTitleStep1 + 5, {kPlaceText}));
+    sheet.AddPage(new CTextPage(kTitleStep1 + 6, {kSaveText}));
+    sheet.AddPage(new CFinishPage);
+}
+
+int RunWizard(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(GetString(61288)));
+    CPenmarkApp app;
+    if (!app.InitInstance(CreateWizardPages)) return 1;
+    int code = QApplication::exec();
+    app.ExitInstance();
+    return code;
+}
