@@ -104,8 +104,7 @@ const GlyphBox& GlyphOutline::boundingBox(int master) {
     const int nm = masters();
     bool havePrev = false;
     OutlinePoint prev;
-    for (int i = 0; i < nodeCount(); ++i) {
-        OutlineNodeRef nd = node(i);
+    for (OutlineNodeRef nd = firstNode(); nd; nd = nextNode(nd)) {
         switch (nd.kind()) {
             case kNodeCubic: {
                 OutlinePoint end = nd.point(0, nm, master);
@@ -157,8 +156,7 @@ const GlyphBox& GlyphOutline::boundingBox(int master) {
 
 void GlyphOutline::transform(const std::function<OutlinePoint(OutlinePoint)>& rule) {
     const int nm = masters();
-    for (int i = 0; i < nodeCount(); ++i) {
-        OutlineNodeRef nd = node(i);
+    for (OutlineNodeRef nd = firstNode(); nd; nd = nextNode(nd)) {
         for (int k = 0; k < nd.pointCount(); ++k)
             for (int m = 0; m < nm; ++m) nd.setPoint(k, rule(nd.point(k, nm, m)), nm, m);
     }

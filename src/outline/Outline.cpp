@@ -109,19 +109,26 @@ OutlineNodeRef Outline::node(int i) {
     return OutlineNodeRef(p);
 }
 
+OutlineNodeRef Outline::nextNode(OutlineNodeRef nd) const {
+    if (!nd) return OutlineNodeRef();
+    uint8_t* p = nd.data() + NodeBytes(nd.typeWord(), m_nMasters);
+    return p < m_pBuffer + m_nUsed ? OutlineNodeRef(p) : OutlineNodeRef();
+}
+
 int Outline::contourStart(int i) const {
     if (i >= m_nCount) i = m_nCount - 1;
-    for (int k = i; k >= 0; --k) {
-        if (node(k).kind() == kNodeMove) return k;
-    }
-    return 0;
+    int start = 0, k = 0;
+    for (OutlineNodeRef nd = firstNode(); nd && k <= i; nd = nextNode(nd), ++k)
+        if (nd.kind() == kNodeMove) start = k;
+    return start;
 }
 
 int Outline::contourEnd(int i) const {
     if (m_nCount == 0) return 0;
-    for (int k = i + 1; k < m_nCount; ++k) {
-        if (node(k).kind() == kNodeMove) return k - 1;
-    }
+    if (i < 0) i = 0;
+    int k = i + 1;
+    for (OutlineNodeRef nd = nextNode(node(i)); nd; nd = nextNode(nd), ++k)
+        if (nd.kind() == kNodeMove) return k - 1;
     return m_nCount - 1;
 }
 
@@ -183,8 +190,9 @@ void Outline::trim(bool roundToIncrement) {
 void Outline::offsetPoints(int master, int from, int to, OutlinePoint delta) {
     if (from < 0) from = 0;
     if (to >= m_nCount) to = m_nCount - 1;
-    for (int i = from; i <= to; ++i) {
-        OutlineNodeRef nd = node(i);
+    if (from > to) return;
+    OutlineNodeRef nd = node(from);
+    for (int i = from; i <= to && nd; ++i, nd = nextNode(nd)) {
         for (int k = 0; k < nd.pointCount(); ++k) {
             for (int m = 0; m < m_nMasters; ++m) {
                 if (master != -1 && m != master) continue;
@@ -252,13 +260,12 @@ void Outline::reverseContours() {
         result.appendNode(type, buf.data());
     };
 
-    int i = 0;
-    while (i < m_nCount) {
-        int end = contourEnd(i);
-        // Flatten the contour into its points in drawing order.
+    OutlineNodeRef nd = firstNode();
+    while (nd) {
+        // Flatten one contour (up to the next move) into its points in drawing order.
         seq.clear();
-        for (int k = i; k <= end; ++k) {
-            OutlineNodeRef nd = node(k);
+        bool first = true;
+        for (; nd && (first || nd.kind() != kNodeMove); nd = nextNode(nd), first = false) {
             uint16_t flags = nd.typeWord() & 0xFF00;
             switch (nd.kind()) {
                 case kNodeCubic:
@@ -302,7 +309,6 @@ void Outline::reverseContours() {
                 controls.clear();
             }
         }
-        i = end + 1;
     }
     if (result.m_nError != kOk) {
         m_nError = result.m_nError;

@@ -72,6 +72,11 @@ public:
     OutlineNodeRef node(int i);
     OutlineNodeRef node(int i) const { return const_cast<Outline*>(this)->node(i); }
 
+    // The node after nd in the buffer, or a null reference after the last one. Walking
+    // with it visits every node once, whether or not the index is enabled.
+    OutlineNodeRef nextNode(OutlineNodeRef nd) const;
+    OutlineNodeRef firstNode() const { return m_nCount > 0 ? OutlineNodeRef(m_pBuffer) : OutlineNodeRef(); }
+
     // Nearest move node at or before i (0 if none).
     int contourStart(int i) const;
     // Last node before the next move after i, or the last node.

@@ -141,8 +141,7 @@ QuadraticGlyph ConvertToQuadratic(const GlyphOutline& source, int unitsPerEm) {
     auto scaled = [&](OutlinePoint p) { return QPointD{double(scale(p.x)), double(scale(p.y))}; };
 
     QPointD last{};
-    for (int i = 0; i < glyph.nodeCount(); ++i) {
-        OutlineNodeRef nd = glyph.node(i);
+    for (OutlineNodeRef nd = glyph.firstNode(); nd; nd = glyph.nextNode(nd)) {
         switch (nd.kind()) {
             case kNodeMove: {
                 finish();
