@@ -8,7 +8,7 @@ PENMARK_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtiff-tools python3 python3-fonttools python3-pil opentype-sanitizer
   fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libfontconfig-dev
 )
 
 penmark_missing_packages() {
