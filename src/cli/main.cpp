@@ -1,7 +1,10 @@
-// penmark: without arguments the wizard, with a subcommand the command-line front end.
+// penmark: without arguments the wizard, with a command the command-line front end.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "Cli.h"
 #include "Strings.h"
 #include "WizardPages.h"
 
@@ -11,6 +14,5 @@ int main(int argc, char** argv) {
         std::printf("%s %s\n", GetString(61288), PENMARK_VERSION);
         return 0;
     }
-    std::fprintf(stderr, "usage: penmark [--version]\n");
-    return 2;
+    return RunCli(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
 }

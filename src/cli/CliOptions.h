@@ -1,0 +1,45 @@
+// Command-line arguments of the headless front end.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "MonoImage.h"
+
+struct BuildOptions {
+    std::string font;     // a file, or a full name from the catalogue
+    std::string image;    // TIFF or BMP picture
+    std::string eps;      // or an Illustrator EPS/AI drawing
+    uint16_t charCode = 0xFFFF;
+    std::optional<PixelRect> select;  // default: all ink
+    // Picture corrections in the order given: 'e' enhance, 'h'/'v' flip, 'c'/'a' rotate
+    // clockwise / anticlockwise, 'i' invert.
+    std::string edits;
+    std::optional<int32_t> size, vpos, left, right;
+    std::string suffix = "-Penmark";
+    std::string output = "Penmark.ttf";
+    bool install = false;
+};
+
+struct TraceOptions {
+    std::string input;   // picture or EPS/AI file
+    std::string output;  // SVG file
+};
+
+// Parses "X", "U+XXXX" or one UTF-8 character into a code of the Basic Multilingual
+// Plane (the character codes a font's maps take here).
+std::optional<uint16_t> ParseCharacter(const std::string& text);
+// Parses "X,Y,W,H" into a rectangle with positive width and height.
+std::optional<PixelRect> ParseSelection(const std::string& text);
+// Parses a whole decimal number, sign allowed.
+std::optional<int32_t> ParseInteger(const std::string& text);
+
+// The outcome of parsing: the options, or a message to show (then exit code 2).
+struct ParseError {
+    std::string message;
+};
+
+std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args, BuildOptions& out);
+std::optional<ParseError> ParseTraceOptions(const std::vector<std::string>& args, TraceOptions& out);

@@ -1,0 +1,22 @@
+// String ids of the command line's own texts.
+#pragma once
+
+constexpr int kCliUsage = 62200;
+constexpr int kCliUsageBuild = 62201;
+constexpr int kCliUsageTrace = 62202;
+constexpr int kCliUsageFonts = 62203;
+constexpr int kCliUnknownCommand = 62210;
+constexpr int kCliUnknownOption = 62211;
+constexpr int kCliMissingValue = 62212;
+constexpr int kCliBadValue = 62213;
+constexpr int kCliMissingOption = 62214;
+constexpr int kCliEpsNoEdits = 62215;
+constexpr int kCliNoSuchFont = 62216;
+constexpr int kCliWrote = 62217;
+constexpr int kCliInstalled = 62218;
+constexpr int kCliNoFonts = 62219;
+constexpr int kCliCannotWrite = 62220;
+constexpr int kCliNoCharMap = 62221;
+constexpr int kCliSaveFailed = 62222;
+constexpr int kCliUnplaceable = 62223;
+constexpr int kCliSelectionOutside = 62224;
