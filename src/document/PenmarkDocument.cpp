@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "EpsImport.h"
 #include "Hints.h"
 #include "Placement.h"
 #include "Strings.h"
@@ -58,6 +59,20 @@ void CPenmarkDocument::DiscardImage() {
 void CPenmarkDocument::SetImage(MonoImage* image) {
     DiscardImage();
     m_pImage.reset(image);
+}
+
+bool CPenmarkDocument::LoadOutlineFile(const std::string& path) {
+    ResetGlyphParameters(true);
+    m_pTracedOutline.reset();
+    m_nLastError = 0;
+    std::unique_ptr<Outline> outline = ReadEpsOutline(path, &m_nLastError);
+    if (!outline) return false;
+    if (!PrepareOutline(*outline)) {
+        m_nLastError = EpsError::kInvalidData;
+        return false;
+    }
+    m_pTracedOutline = std::move(outline);
+    return true;
 }
 
 void CPenmarkDocument::ClearSelection() {

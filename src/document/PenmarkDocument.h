@@ -38,6 +38,12 @@ public:
 
     // Takes the picture; the selection and the cut region are dropped.
     void SetImage(MonoImage* image);
+    // Reads an EPS/AI drawing as the traced outline, moved to the origin; true when an
+    // outline was produced. The picture stays as it was.
+    bool LoadOutlineFile(const std::string& path);
+    // The code of the last failed load (0 after a success).
+    int LastLoadError() const { return m_nLastError; }
+
     void ClearSelection();
     void SelectInkIfEmpty();
     void ComputeInkRect();
@@ -96,6 +102,7 @@ protected:
     FileFilter m_imageFilterAll;
     std::vector<FileFilter> m_imageFilters;
     bool m_bUnplaceable = false;
+    int m_nLastError = 0;
 };
 
 // The extension rule of the save dialog: name unchanged when it has an extension,

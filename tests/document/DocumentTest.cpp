@@ -231,3 +231,23 @@ TEST_F(DocumentTest, PromptFileNameRemembersTheFolderAndAppendsTheExtension) {
     EXPECT_EQ(name, "keep");
     EXPECT_EQ(dialog.seen.filters[0].patterns, "*.eps; *.ai");
 }
+
+TEST_F(DocumentTest, LoadOutlineFileTakesADrawingAndRefusesOthers) {
+    std::string dir = std::string(PENMARK_SOURCE_DIR) + "/tests/eps/data/";
+    Trace(100, 100);
+    doc.SetSize(80);
+    ASSERT_TRUE(doc.LoadOutlineFile(dir + "all_operators.ai"));
+    EXPECT_EQ(doc.m_nSize, 50);  // parameters reset for the new outline
+    ASSERT_TRUE(doc.m_pTracedOutline);
+    GlyphOutline probe;
+    probe.assignOutline(*doc.m_pTracedOutline);
+    GlyphBox box = probe.boundingBox();
+    EXPECT_EQ(box.xMin, 0);  // moved to the origin
+    EXPECT_EQ(box.yMin, 0);
+
+    EXPECT_FALSE(doc.LoadOutlineFile(dir + "bad_header.eps"));
+    EXPECT_EQ(doc.LastLoadError(), 1024);
+    EXPECT_FALSE(doc.m_pTracedOutline);
+    EXPECT_FALSE(doc.LoadOutlineFile(dir + "no-such-file.eps"));
+    EXPECT_NE(doc.LastLoadError(), 0);
+}
