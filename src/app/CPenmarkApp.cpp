@@ -20,6 +20,12 @@ bool CPenmarkApp::InitInstance(const std::function<void(CPenmarkDlg&)>& addPages
         return false;
     }
     m_pSheet = new CPenmarkDlg(&m_document);
+    m_clipboard = std::make_unique<QtClipboard>();
+    m_fileDialog = std::make_unique<QtFileDialog>(m_pSheet);
+    m_settings = std::make_unique<QtSettings>();
+    m_messages = std::make_unique<QtMessageSink>(m_pSheet);
+    m_document.SetServices(PlatformServices{m_fileDialog.get(), m_settings.get(), m_clipboard.get(),
+                                            m_messages.get()});
     addPages(*m_pSheet);
     SetProgressSheet(m_pSheet);
 
@@ -41,6 +47,7 @@ bool CPenmarkApp::InitInstance(const std::function<void(CPenmarkDlg&)>& addPages
 int CPenmarkApp::ExitInstance() {
     if (m_idle) disconnect(m_idle);
     SetProgressSheet(nullptr);
+    m_document.SetServices(PlatformServices{});
     delete m_pSheet;
     m_pSheet = nullptr;
     return 0;

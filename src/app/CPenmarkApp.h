@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "PenmarkDocument.h"
+#include "QtServices.h"
 
 class CPenmarkDlg;
 
@@ -31,6 +32,10 @@ public:
 
 private:
     CPenmarkDocument m_document;
+    std::unique_ptr<QtClipboard> m_clipboard;
+    std::unique_ptr<QtFileDialog> m_fileDialog;
+    std::unique_ptr<QtSettings> m_settings;
+    std::unique_ptr<QtMessageSink> m_messages;
     CPenmarkDlg* m_pSheet = nullptr;
     uintptr_t m_lastLayout = 0;
     QMetaObject::Connection m_idle;

@@ -61,6 +61,15 @@ void CPenmarkDocument::SetImage(MonoImage* image) {
     m_pImage.reset(image);
 }
 
+bool CPenmarkDocument::PasteFromClipboard() {
+    DiscardImage();
+    if (!m_services.clipboard) return false;
+    std::unique_ptr<MonoImage> image = m_services.clipboard->GetBitmap();
+    if (!image) return false;
+    m_pImage = std::move(image);
+    return true;
+}
+
 bool CPenmarkDocument::LoadOutlineFile(const std::string& path) {
     ResetGlyphParameters(true);
     m_pTracedOutline.reset();

@@ -38,6 +38,10 @@ public:
 
     // Takes the picture; the selection and the cut region are dropped.
     void SetImage(MonoImage* image);
+    // The clipboard's picture, reduced to black and white, becomes the image; false when
+    // the clipboard holds none (the old picture is gone either way).
+    bool PasteFromClipboard();
+
     // Reads an EPS/AI drawing as the traced outline, moved to the origin; true when an
     // outline was produced. The picture stays as it was.
     bool LoadOutlineFile(const std::string& path);
