@@ -8,8 +8,14 @@
 
 namespace ErrorCode {
 constexpr int kOk = 0;
-constexpr int kReadError = 2006;
+constexpr int kInvalidData = 1024;   // damaged or unreadable content
+constexpr int kIoError = 2000;       // any other operating-system error
+constexpr int kFileNotFound = 2001;
+constexpr int kPathNotFound = 2002;
+constexpr int kTooManyFiles = 2003;
+constexpr int kAccessDenied = 2004;
 constexpr int kNoMemory = 2005;
+constexpr int kReadError = 2006;     // the file ended early or could not be read
 constexpr int kSeekError = 2008;
 constexpr int kCancelled = 3000;
 constexpr int kTracerRange = 5000;
