@@ -1,0 +1,78 @@
+// Per-contour clean-up and curve fitting: turns the polygon of one walked boundary into
+// on-curve and control nodes. Removes needless vertices, decides corners, smooth and
+// extreme points, builds tangent handles and fits quadratic or cubic Bezier curves over
+// runs of edges within the tolerance.
+#pragma once
+
+#include <vector>
+
+#include "TraceTypes.h"
+
+struct TraceSettings {
+    double cornerThreshold = 0.1;  // cosine at or below which a vertex is a corner
+    double tolerance = 1.0;
+    double sinStraighten = 0.0;
+    double step = 1.0;
+    bool extremePoints = true;
+    int curveMode = 3;  // 0, 2 or 3
+
+    bool CurveModes() const { return cornerThreshold <= 1.0; }
+};
+
+// The longest run of edges one curve may replace is kMaxRunJoins + 1 edges.
+constexpr int kMaxRunJoins = 50;
+
+class ContourFitter {
+public:
+    explicit ContourFitter(const TraceSettings& settings) : m_set(settings) {}
+
+    // Processes the contour held in vertices (in walk order) and appends its nodes to out
+    // in the same order: the first carries the start mark and the last repeats the first
+    // point. Nothing is appended for a dot in line mode. The lists are left in an
+    // unspecified state.
+    void Fit(LinkedPool<TraceVertex>& vertices, std::vector<FitNode>& out);
+
+    // Vertex classification of the edge pair around P (predecessor O) and Q (successor
+    // R): 1 when P is redundant, 2 when Q is, 3 for an inflection, 41 to 44 for an
+    // extreme edge P-Q, 0 otherwise. Public for tests.
+    static int Classify(Vec2 o, Vec2 p, Vec2 q, Vec2 r, int kindP, int kindQ, double sinLimit);
+
+private:
+    struct FitResult {
+        bool ok = false;
+        int splitVertex = 0;  // vertex of largest error of a failed fit, 0 if none
+        Vec2 c1, c2;          // controls (c2 unused for quadratics)
+    };
+
+    void Straighten();
+    // Whether vertex m may go so that a and b join directly: always for a collinear m,
+    // otherwise only while no vertex merged into the new edge so far strays from it by
+    // more than the tolerance. Records the new edge's drift on a.
+    bool MayMerge(int a, int m, int b);
+    void EmitDot(std::vector<FitNode>& out);
+    void EmitLens(std::vector<FitNode>& out);
+    void ClassifyCorners();
+    void BuildSegments();
+    void SnapShortEdge(int seg);
+    void ResolveSegments();
+    void MergeChamfers();
+    void ComputeHandles(int seg);
+    void MarkExtremes();
+    void CorrectExtremes();
+    void SplitExtremeEdge(int seg);
+    void FitRuns(std::vector<FitNode>& out);
+    FitResult FitRun(const std::vector<int>& run);
+    FitResult FitCubic(const std::vector<int>& run);
+    FitResult FitQuadratic(const std::vector<int>& run);
+    FitResult FitSingle(int seg);
+
+    Vec2 Pos(int v) const { return (*m_pV)[v].Pos(); }
+    int Kind(int v) const { return (*m_pV)[v].kind; }
+    void UpdateLength(int seg);
+    int ClassifySegment(int seg) const;
+    void Push(std::vector<FitNode>& out, Vec2 p, int kind) const;
+
+    TraceSettings m_set;
+    LinkedPool<TraceVertex>* m_pV = nullptr;
+    LinkedPool<TraceSegment> m_segs;
+};

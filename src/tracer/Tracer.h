@@ -1,0 +1,38 @@
+// The bitmap tracer: turns a 1-bit picture into closed outline contours.
+//
+// One entry operation, `trace`, runs four stages: contour search and boundary walk on
+// the pixel lattice, reduction of each boundary to maximal digital straight runs,
+// polygon clean-up with curve fitting, and emission into a new `Outline`.
+#pragma once
+
+#include <memory>
+
+#include "MonoBitmap.h"
+#include "Outline.h"
+#include "Progress.h"
+#include "TraceTypes.h"
+
+struct TraceParams {
+    // Scan step in pixels; also the distance threshold of the fitter.
+    int step = 1;
+    // Largest allowed distance between a fitted curve and the polygon points it replaces.
+    float fitTolerance = 1.0f;
+    // Bends shallower than this many degrees between diagonal edges are straightened.
+    int straightenAngle = 3;
+    int curveMode = kTraceCubic;
+    // Nonzero: horizontal and vertical extremes become on-curve points.
+    int extremePoints = 1;
+    // Factor applied to tracer coordinates when the outline is written.
+    float outputScale = 1.0f;
+    // Polled once per contour with (0, 0); a nonzero answer ends the trace with it.
+    ProgressFn progress;
+    // Receives the new outline (one master) on success; untouched on failure.
+    std::unique_ptr<Outline> result;
+    // The picture to trace: 0 bits are ink, 1 bits and everything outside are paper.
+    const MonoBitmap* image = nullptr;
+};
+
+// Traces params->image into params->result. Returns 0 on success (also for a null block
+// or image, in which case nothing is written), 2005 when memory ran out, 5000 when a
+// scaled coordinate reaches 10000 in magnitude, or the nonzero answer of `progress`.
+int trace(TraceParams* params);
