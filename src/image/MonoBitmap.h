@@ -49,7 +49,7 @@ public:
     const uint8_t* Row(int32_t y) const { return bits + int64_t(y) * stride; }
 
     // Bytes per row for a width: whole 16-bit words.
-    static int32_t StrideFor(int32_t w) { return ((w + 15) / 16) * 2; }
+    static int32_t StrideFor(int32_t w) { return int32_t((int64_t(w) + 15) / 16 * 2); }
 
     bool owns = false;
     int32_t width = 0;

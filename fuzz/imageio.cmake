@@ -1,0 +1,4 @@
+# LoadImage over arbitrary bytes, as TIFF and as bitmap files.
+penmark_add_fuzzer(fuzz_imageio
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_imageio.cpp
+  LIBS penmark_imageio)

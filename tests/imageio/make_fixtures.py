@@ -1,0 +1,274 @@
+#!/usr/bin/python3
+"""Writes the picture fixtures of the reader tests into OUTDIR.
+
+Pictures are drawn with PIL and written by PIL and libtiff's tools (tiffcp, tiffset);
+a few layouts no tool writes (SHORT strip offsets, missing byte counts, a BMP palette
+listing white first) are assembled here byte by byte. Each readable fixture gets a
+reference PBM decoded independently: the file is rewritten by tiffcp as one
+uncompressed strip and read by PIL, and the script insists that PIL's direct decoding
+of the original agrees.
+
+manifest.txt, one line per fixture:  <file> <expected code> [<reference pbm>]
+"""
+import os
+import random
+import struct
+import subprocess
+import sys
+
+from PIL import Image, ImageDraw
+
+OUT = sys.argv[1]
+os.makedirs(OUT, exist_ok=True)
+manifest = []
+
+
+def path(name):
+    return os.path.join(OUT, name)
+
+
+def run(*args):
+    subprocess.run(args, check=True, stdout=subprocess.DEVNULL)
+
+
+def signature(width, height, seed):
+    """A signature-like picture: a few thick strokes and loops, some specks."""
+    rnd = random.Random(seed)
+    im = Image.new("1", (width, height), 1)
+    d = ImageDraw.Draw(im)
+    for _ in range(6):
+        pts = [(rnd.randrange(width), rnd.randrange(height)) for _ in range(5)]
+        d.line(pts, fill=0, width=rnd.randrange(1, 5))
+    for _ in range(3):
+        x, y = rnd.randrange(max(1, width - 10)), rnd.randrange(max(1, height - 10))
+        d.ellipse((x, y, x + rnd.randrange(4, 40), y + rnd.randrange(4, 30)), outline=0, width=2)
+    for _ in range(width * height // 200):
+        im.putpixel((rnd.randrange(width), rnd.randrange(height)), 0)
+    return im
+
+
+def run_lengths(width):
+    """Rows of white and black runs of equal length covering every terminating and
+    make-up code of both colours, the extended make-up codes and runs beyond 2560."""
+    lengths = list(range(64)) + [64 * m + t for m in range(1, 41) for t in (0, m % 64)]
+    lengths += [2561, 2700, 4000, 5119]
+    rows, row = [], []
+    for length in lengths:
+        if len(row) + 2 * length > width:  # close the row with a white filler run
+            rows.append(row + [1] * (width - len(row)))
+            row = []
+        row += [1] * length + [0] * length
+    rows.append(row + [1] * (width - len(row)))
+    im = Image.new("1", (width, len(rows)), 1)
+    im.putdata([v for r in rows for v in r])
+    return im
+
+
+def reference(tif, name):
+    """Decodes tif with libtiff (to one uncompressed strip) and PIL; writes name.pbm."""
+    flat = path(name + ".flat.tif")
+    run("tiffcp", "-c", "none", "-s", "-r", "100000", tif, flat)
+    via_libtiff = Image.open(flat).convert("1")
+    direct = Image.open(tif)
+    direct.load()
+    direct = direct.convert("1")
+    assert via_libtiff.tobytes() == direct.tobytes(), tif
+    os.remove(flat)
+    via_libtiff.save(path(name + ".pbm"))
+    return name + ".pbm"
+
+
+def add(file, code, ref=None):
+    manifest.append(f"{file} {code}" + (f" {ref}" if ref else ""))
+
+
+def inverted(im):
+    return im.point(lambda v: 255 - v).convert("1")
+
+
+COMPRESSIONS = {"none": "raw", "packbits": "packbits", "lzw": "tiff_lzw", "mh": "tiff_ccitt"}
+
+pictures = {"sig": signature(203, 77, 1), "runs": run_lengths(10240)}
+
+for pic_name, im in pictures.items():
+    for comp, pil_comp in COMPRESSIONS.items():
+        base = f"{pic_name}_{comp}"
+        # Little-endian, BlackIsZero, one strip.
+        im.save(path(base + "_ii.tif"), compression=pil_comp)
+        ref = reference(path(base + "_ii.tif"), base)
+        add(base + "_ii.tif", 0, ref)
+        # Big-endian twin.
+        run("tiffcp", "-B", path(base + "_ii.tif"), path(base + "_mm.tif"))
+        add(base + "_mm.tif", 0, reference(path(base + "_mm.tif"), base + "_mm"))
+        # WhiteIsZero: the inverted bits with the interpretation flipped show the same picture.
+        inverted(im).save(path(base + "_wz.tif"), compression=pil_comp)
+        run("tiffset", "-s", "262", "0", path(base + "_wz.tif"))
+        add(base + "_wz.tif", 0, reference(path(base + "_wz.tif"), base + "_wz"))
+        if pic_name != "sig":
+            continue
+        # Strips that do and do not divide the height (77 = 7 x 11).
+        for rows in (7, 10):
+            name = f"{base}_r{rows}.tif"
+            run("tiffcp", "-r", str(rows), path(base + "_ii.tif"), path(name))
+            add(name, 0, reference(path(name), name[:-4]))
+        # Tiles that do not divide the picture, in both byte orders, also WhiteIsZero.
+        for order, src in (("-L", "_ii"), ("-B", "_ii"), ("-L", "_wz")):
+            name = f"{base}{src}_tiled{order}.tif"
+            run("tiffcp", order, "-t", "-w", "32", "-l", "16", path(base + src + ".tif"), path(name))
+            add(name, 0, reference(path(name), name[:-4]))
+
+
+# Layouts written here byte by byte.
+def tiff_bytes(im, order, entries_extra, strip_rows, offset_type, with_counts=True,
+               photometric=1, compression=1, bits_per_sample=1, samples=1, version=42):
+    """An uncompressed TIFF with strips of strip_rows rows; offsets of offset_type
+    (3 SHORT, 4 LONG)."""
+    e = "<" if order == "II" else ">"
+    w, h = im.size
+    raw = im.tobytes()  # PIL: 1 = white, rows byte-aligned
+    if photometric == 0:
+        raw = bytes(b ^ 0xFF for b in raw)
+    row_bytes = (w + 7) // 8
+    strips = [raw[r * row_bytes:min(h, r + strip_rows) * row_bytes] for r in range(0, h, strip_rows)]
+    data = b"".join(strips)
+    data_at = 8
+    entries = [
+        (256, 3, 1, w), (257, 3, 1, h), (258, 3, 1, bits_per_sample), (259, 3, 1, compression),
+        (262, 3, 1, photometric), (277, 3, 1, samples), (278, 3, 1, strip_rows),
+    ] + entries_extra
+    offsets, pos = [], data_at
+    for s in strips:
+        offsets.append(pos)
+        pos += len(s)
+    arrays_at = data_at + len(data)
+    arrays = b""
+    fmt = "H" if offset_type == 3 else "I"
+
+    def array_entry(tag, values):
+        nonlocal arrays
+        packed = b"".join(struct.pack(e + fmt, v) for v in values)
+        if len(packed) <= 4:
+            return (tag, offset_type, len(values), packed.ljust(4, b"\0"))
+        at = arrays_at + len(arrays)
+        arrays += packed
+        return (tag, offset_type, len(values), struct.pack(e + "I", at))
+
+    entries.append(array_entry(273, offsets))
+    if with_counts:
+        entries.append(array_entry(279, [len(s) for s in strips]))
+    entries.sort(key=lambda t: t[0])
+    ifd_at = arrays_at + len(arrays)
+    ifd = struct.pack(e + "H", len(entries))
+    for tag, typ, count, value in entries:
+        if isinstance(value, bytes):
+            field = value
+        elif typ == 3:
+            field = struct.pack(e + "HH", value, 0)
+        else:
+            field = struct.pack(e + "I", value)
+        ifd += struct.pack(e + "HHI", tag, typ, count) + field
+    ifd += struct.pack(e + "I", 0)
+    header = order.encode() + struct.pack(e + "HI", version, ifd_at)
+    return header + data + arrays + ifd
+
+
+sig = pictures["sig"]
+small = signature(60, 23, 2)
+for order in ("II", "MM"):
+    for name, kwargs in {
+        "short_offsets": dict(offset_type=3, strip_rows=10),
+        "long_offsets": dict(offset_type=4, strip_rows=10),
+        "no_counts": dict(offset_type=4, strip_rows=9, with_counts=False),
+        "whiteiszero": dict(offset_type=3, strip_rows=77, photometric=0),
+    }.items():
+        file = f"hand_{name}_{order}.tif"
+        with open(path(file), "wb") as f:
+            f.write(tiff_bytes(sig, order, [], **kwargs))
+        if name == "no_counts":
+            # libtiff insists on byte counts: the twin with them is the oracle.
+            add(file, 0, f"hand_long_offsets_{order}.pbm")
+        else:
+            add(file, 0, reference(path(file), file[:-4]))
+# One tile much larger than a small picture, as libtiff's default tile size makes it.
+small.save(path("small_lzw.tif"), compression="tiff_lzw")
+run("tiffcp", "-t", "-w", "256", "-l", "256", path("small_lzw.tif"), path("small_lzw_tiled.tif"))
+add("small_lzw_tiled.tif", 0, reference(path("small_lzw_tiled.tif"), "small_lzw_tiled"))
+# Two SHORT offsets fit in the entry itself.
+with open(path("hand_inline_offsets.tif"), "wb") as f:
+    f.write(tiff_bytes(small, "II", [], strip_rows=12, offset_type=3))
+add("hand_inline_offsets.tif", 0, reference(path("hand_inline_offsets.tif"), "hand_inline_offsets"))
+
+# Refusals.
+Image.new("RGB", (20, 10), (255, 0, 0)).save(path("colour.tif"))
+add("colour.tif", 1030)
+Image.new("L", (20, 10), 128).save(path("grey.tif"))
+add("grey.tif", 1030)
+with open(path("bits8_spp1.tif"), "wb") as f:
+    f.write(tiff_bytes(small, "II", [], strip_rows=23, offset_type=4, bits_per_sample=8))
+add("bits8_spp1.tif", 1030)
+small.save(path("group4.tif"), compression="group4")
+add("group4.tif", 1031)
+small.save(path("group3.tif"), compression="group3")
+add("group3.tif", 1031)
+small.save(path("jpeg_tag.tif"), compression="raw")
+run("tiffset", "-s", "259", "7", path("jpeg_tag.tif"))
+add("jpeg_tag.tif", 1031)
+run("tiffcp", "-8", path("sig_none_ii.tif"), path("bigtiff.tif"))
+add("bigtiff.tif", 1026)
+with open(path("version41.tif"), "wb") as f:
+    f.write(tiff_bytes(small, "II", [], strip_rows=23, offset_type=4, version=41))
+add("version41.tif", 1026)
+with open(path("subfile1.tif"), "wb") as f:
+    f.write(tiff_bytes(small, "II", [(254, 4, 1, 1)], strip_rows=23, offset_type=4))
+add("subfile1.tif", 1025)
+with open(path("photometric2.tif"), "wb") as f:
+    f.write(tiff_bytes(small, "II", [], strip_rows=23, offset_type=4, photometric=2))
+add("photometric2.tif", 1025)
+
+# BMP: PIL writes 1-bit bitmaps with black as colour 0.
+for w, h in ((203, 77), (1, 1), (32, 3), (33, 5)):
+    im = signature(w, h, w) if w > 8 else Image.new("1", (w, h), 0)
+    name = f"bmp_{w}x{h}"
+    im.save(path(name + ".bmp"))
+    Image.open(path(name + ".bmp")).convert("1").save(path(name + ".pbm"))
+    add(name + ".bmp", 0, name + ".pbm")
+# White listed first: bit 0 is still ink, so the reference is the black-first decoding.
+data = bytearray(open(path("bmp_203x77.bmp"), "rb").read())
+data[54:62] = bytes(data[58:62]) + bytes(data[54:58])
+open(path("bmp_white_first.bmp"), "wb").write(data)
+add("bmp_white_first.bmp", 0, "bmp_203x77.pbm")
+# Extension only a hint: each format under the other's name.
+open(path("bmp_named.tif"), "wb").write(open(path("bmp_203x77.bmp"), "rb").read())
+add("bmp_named.tif", 0, "bmp_203x77.pbm")
+open(path("tiff_named.bmp"), "wb").write(open(path("sig_lzw_ii.tif"), "rb").read())
+add("tiff_named.bmp", 0, "sig_lzw.pbm")
+open(path("tiff_named.dat"), "wb").write(open(path("sig_mh_mm.tif"), "rb").read())
+add("tiff_named.dat", 0, "sig_mh_mm.pbm")
+
+Image.new("L", (9, 4), 100).save(path("grey.bmp"))
+add("grey.bmp", 1030)
+Image.new("RGB", (9, 4), (1, 2, 3)).save(path("colour.bmp"))
+add("colour.bmp", 1030)
+bmp = bytearray(open(path("bmp_33x5.bmp"), "rb").read())
+bmp[30:34] = struct.pack("<I", 1)  # a compression other than none
+open(path("bmp_compressed.bmp"), "wb").write(bmp)
+add("bmp_compressed.bmp", 1031)
+bmp = bytearray(open(path("bmp_33x5.bmp"), "rb").read())
+bmp[22:26] = struct.pack("<i", -5)  # top-down
+open(path("bmp_topdown.bmp"), "wb").write(bmp)
+add("bmp_topdown.bmp", 1024)
+bmp = bytearray(open(path("bmp_33x5.bmp"), "rb").read())
+bmp[18:22] = struct.pack("<i", 0)
+open(path("bmp_zero_width.bmp"), "wb").write(bmp)
+add("bmp_zero_width.bmp", 1024)
+open(path("bmp_truncated.bmp"), "wb").write(open(path("bmp_203x77.bmp"), "rb").read()[:1000])
+add("bmp_truncated.bmp", 2006)
+open(path("neither.xyz"), "wb").write(b"This is neither a TIFF nor a bitmap.\n" * 3)
+add("neither.xyz", 1029)
+open(path("neither.tif"), "wb").write(b"PK\x03\x04 something else entirely")
+add("neither.tif", 1029)
+open(path("empty.bmp"), "wb").write(b"")
+add("empty.bmp", 1029)
+
+with open(path("manifest.txt"), "w") as f:
+    f.write("\n".join(manifest) + "\n")
