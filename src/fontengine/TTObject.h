@@ -1,0 +1,126 @@
+// The object tree of the font engine: every font, table and glyph is a TTObject that
+// owns its children; TTStreamed adds the source state, the last error code and the
+// input and output streams, which an object without its own takes from its owner.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TTStream.h"
+
+// The last error of an engine object; 0 is success.
+namespace TTError {
+constexpr int kOk = 0;
+constexpr int kNoMemory = 1;       // an allocation failed
+constexpr int kNoHandle = 2;       // neither the object nor any owner has a stream
+constexpr int kInvalid = 3;        // invalid argument or inconsistent data
+constexpr int kRead = 4;           // the data ends before the requested bytes
+constexpr int kCollection = 5;     // a font collection, not a single font
+constexpr int kNoGlyphData = 6;    // no TrueType outlines (glyf and loca), e.g. CFF
+constexpr int kGlyphCountTable = 7;  // a table tied to the glyph count cannot follow a change of it
+constexpr int kWrite = 8;          // the output could not be written
+constexpr int kNotTrueType = 9;    // the file is not a TrueType font
+}  // namespace TTError
+
+// Where an object's content came from.
+enum class TTSource : uint16_t { None = 0, Initiated = 1, Imported = 2, Calculated = 3 };
+const char* SourceName(TTSource state);
+
+class TTStreamed;
+
+class TTObject {
+public:
+    explicit TTObject(TTObject* owner = nullptr) : m_pOwner(owner) {}
+    virtual ~TTObject();
+    TTObject(const TTObject&) = delete;
+    TTObject& operator=(const TTObject&) = delete;
+
+    virtual void removeChildren();
+    // The name and label; an empty one reads back as "<undefined>".
+    virtual std::string name() const;
+    virtual std::string label() const;
+    virtual const char* typeName() const { return "type_TTObject"; }
+    // A new object of the same content (children included).
+    virtual std::unique_ptr<TTObject> clone() const;
+    // Copies other's fields, duplicating its strings and children.
+    virtual void assign(const TTObject& other);
+
+    void setName(const std::string& text);
+    void setLabel(const std::string& text);
+
+    TTObject* owner() const { return m_pOwner; }
+    void setOwner(TTObject* owner) { m_pOwner = owner; }
+    virtual TTStreamed* asStreamed() { return nullptr; }
+
+    size_t childCount() const { return m_children.size(); }
+    TTObject* child(size_t pos) const { return pos < m_children.size() ? m_children[pos].get() : nullptr; }
+    // Appends child, takes ownership and returns its position plus one.
+    size_t addChild(std::unique_ptr<TTObject> child);
+    // Deletes the child at pos and closes the gap.
+    void removeChild(size_t pos);
+
+protected:
+    std::vector<std::unique_ptr<TTObject>>& children() { return m_children; }
+    const std::vector<std::unique_ptr<TTObject>>& children() const { return m_children; }
+
+private:
+    TTObject* m_pOwner;
+    std::vector<std::unique_ptr<TTObject>> m_children;
+    // Most objects (glyphs above all) carry neither, so both live behind a pointer.
+    std::unique_ptr<std::string> m_pName;
+    std::unique_ptr<std::string> m_pLabel;
+};
+
+class TTStreamed : public TTObject {
+public:
+    using TTObject::TTObject;
+
+    const char* typeName() const override { return "type_TTStreamed"; }
+    TTStreamed* asStreamed() override { return this; }
+    void assign(const TTObject& other) override;
+
+    TTSource state() const { return m_nState; }
+    void setState(TTSource state) { m_nState = state; }
+    int error() const { return m_nError; }
+    void setError(int code) { m_nError = code; }
+
+    void setInput(TTStream* stream) { m_pInput = stream; }
+    void setOutput(TTStream* stream) { m_pOutput = stream; }
+    // The object's own stream, else the nearest owner's; nullptr when there is none.
+    TTStream* input() const;
+    TTStream* output() const;
+
+    // Read from / write to the current stream; answer the error code (0 on success).
+    virtual int readBody() = 0;
+    virtual int readFrom(TTStream* stream);
+    virtual int read(TTStream* stream) { return readFrom(stream); }
+    virtual int writeBody() = 0;
+    virtual int writeTo(TTStream* stream);
+    virtual int write(TTStream* stream) { return writeTo(stream); }
+    // Back to the object's defaults: state "initiated", error 0.
+    virtual void reset();
+
+    // Typed transfer between the big-endian file and native values. Unit sizes 1, 2
+    // and 4 are converted as integers, any other size by reversing the unit's bytes.
+    // readUnits answers the units read (0 and error 4 on a short read), writeUnits the
+    // bytes written (0 and error 8 on failure).
+    size_t readUnits(void* dest, size_t unitSize, size_t count);
+    size_t writeUnits(const void* src, size_t unitSize, size_t count);
+
+protected:
+    // Resolve the input stream (error 2 without one), mark the object imported and clear
+    // the error; false without a stream.
+    bool beginReadStream();
+    // Resolve the output stream (error 2 without one) and clear the error; false when
+    // there is nothing to write (state "none") or no stream.
+    bool beginWrite();
+
+private:
+    TTSource m_nState = TTSource::None;
+    int m_nError = 0;
+    TTStream* m_pInput = nullptr;
+    TTStream* m_pOutput = nullptr;
+};

@@ -1,0 +1,222 @@
+#include "nameTABLE.h"
+
+#include <new>
+
+#include "NameCodec.h"
+#include "TTBytes.h"
+
+namespace {
+bool Matches(uint16_t key, uint16_t value) { return key == nameTABLE::kAny || key == value; }
+bool Matches(const TTNameRecord& r, uint16_t platform, uint16_t encoding, uint16_t language, uint16_t nameId) {
+    return Matches(platform, r.platformID) && Matches(encoding, r.encodingID) && Matches(language, r.languageID) &&
+           Matches(nameId, r.nameID);
+}
+constexpr uint16_t kFamily = 1;
+constexpr uint16_t kFullName = 4;
+constexpr uint16_t kPostScript = 6;
+}  // namespace
+
+nameTABLE::nameTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
+    : TTF_TABLE(owner, MakeTag("name"), length, checksum, offset) {}
+
+std::unique_ptr<TTObject> nameTABLE::clone() const {
+    auto copy = std::make_unique<nameTABLE>(owner());
+    copy->assign(*this);
+    return copy;
+}
+
+void nameTABLE::assign(const TTObject& other) {
+    TTF_TABLE::assign(other);
+    if (const auto* n = dynamic_cast<const nameTABLE*>(&other); n && n != this) {
+        format = n->format;
+        stringOffset = n->stringOffset;
+        m_langTags = n->m_langTags;
+    }
+}
+
+void nameTABLE::reset() {
+    TTF_TABLE::reset();
+    format = 0;
+    stringOffset = 0;
+    m_langTags.clear();
+    removeChildren();
+}
+
+TTNameRecord* nameTABLE::addRecord(std::unique_ptr<TTNameRecord> record) {
+    TTNameRecord* r = record.get();
+    addChild(std::move(record));
+    setState(TTSource::Calculated);
+    return r;
+}
+
+int nameTABLE::readBody() {
+    std::vector<uint8_t> bytes;
+    if (!readAll(bytes)) return error();
+    removeChildren();
+    m_langTags.clear();
+    ByteCursor c(bytes);
+    format = c.u16();
+    uint16_t count = c.u16();
+    stringOffset = c.u16();
+    if (!c.ok() || size_t(count) * 12 > c.remaining()) {
+        setError(TTError::kRead);
+        return error();
+    }
+    // Strings reaching outside the storage are taken as empty.
+    size_t storageAt = std::min<size_t>(stringOffset, bytes.size());
+    const uint8_t* storage = bytes.data() + storageAt;
+    size_t storageSize = bytes.size() - storageAt;
+    auto textAt = [&](uint16_t off, uint16_t len, size_t& outLen) -> const uint8_t* {
+        outLen = size_t(off) + len <= storageSize ? len : 0;
+        return storage + (outLen ? off : 0);
+    };
+    try {
+        for (uint16_t i = 0; i < count; ++i) {
+            auto r = std::make_unique<TTNameRecord>(this);
+            r->platformID = c.u16();
+            r->encodingID = c.u16();
+            r->languageID = c.u16();
+            r->nameID = c.u16();
+            r->length = c.u16();
+            r->offset = c.u16();
+            size_t len;
+            const uint8_t* text = textAt(r->offset, r->length, len);
+            r->setRawText(text, len);
+            r->m_nState = TTSource::Imported;
+            addChild(std::move(r));
+        }
+        if (format == 1) {
+            uint16_t tags = c.u16();
+            for (uint16_t i = 0; c.ok() && i < tags; ++i) {
+                uint16_t len = c.u16(), off = c.u16();
+                size_t n;
+                const uint8_t* text = textAt(off, len, n);
+                std::u16string tag;
+                for (size_t k = 0; k + 1 < n; k += 2) tag.push_back(char16_t(text[k] << 8 | text[k + 1]));
+                if (c.ok()) m_langTags.push_back(tag);
+            }
+            if (!c.ok()) setError(TTError::kRead);
+        }
+    } catch (const std::bad_alloc&) {
+        setError(TTError::kNoMemory);
+    }
+    return error();
+}
+
+int nameTABLE::writeBody() {
+    if (!beginWrite()) return error();
+    size_t count = recordCount();
+    size_t header = 6 + 12 * count + (format == 1 ? 2 + 4 * m_langTags.size() : 0);
+    std::vector<uint8_t> records, strings;
+    ByteWriter w(records), s(strings);
+    if (header > 0xFFFF) {
+        setError(TTError::kInvalid);
+        return error();
+    }
+    stringOffset = uint16_t(header);
+    w.u16(format).u16(uint16_t(count)).u16(stringOffset);
+    auto place = [&](const std::string& raw, uint16_t& len, uint16_t& off) {
+        if (raw.size() > 0xFFFF || strings.size() > 0xFFFF) return false;
+        len = uint16_t(raw.size());
+        off = uint16_t(strings.size());
+        s.bytes(raw.data(), raw.size());
+        return true;
+    };
+    for (size_t i = 0; i < count; ++i) {
+        TTNameRecord* r = record(i);
+        if (!place(r->rawText(), r->length, r->offset)) {
+            setError(TTError::kInvalid);
+            return error();
+        }
+        w.u16(r->platformID).u16(r->encodingID).u16(r->languageID).u16(r->nameID).u16(r->length).u16(r->offset);
+    }
+    if (format == 1) {
+        w.u16(uint16_t(m_langTags.size()));
+        for (const auto& tag : m_langTags) {
+            std::string raw;
+            for (char16_t ch : tag) raw.push_back(char(ch >> 8)), raw.push_back(char(ch & 0xFF));
+            uint16_t len, off;
+            if (!place(raw, len, off)) {
+                setError(TTError::kInvalid);
+                return error();
+            }
+            w.u16(len).u16(off);
+        }
+    }
+    if (writeBytes(records)) writeBytes(strings);
+    return error();
+}
+
+TTNameRecord* nameTABLE::findRecord(uint16_t platform, uint16_t encoding, uint16_t language, uint16_t nameId) const {
+    for (size_t i = 0; i < recordCount(); ++i) {
+        TTNameRecord* r = record(i);
+        if (r->platformID == platform && r->encodingID == encoding && r->languageID == language && r->nameID == nameId)
+            return r;
+    }
+    return nullptr;
+}
+
+const std::u16string* nameTABLE::wideText(uint16_t platform, uint16_t encoding, uint16_t language,
+                                          uint16_t nameId) const {
+    const TTNameRecord* r = findRecord(platform, encoding, language, nameId);
+    return r ? &r->wideText() : nullptr;
+}
+
+std::string nameTABLE::text(uint16_t platform, uint16_t encoding, uint16_t language, uint16_t nameId) const {
+    const TTNameRecord* r = findRecord(platform, encoding, language, nameId);
+    return r ? r->narrowText() : std::string();
+}
+
+const std::u16string* nameTABLE::wideText(uint16_t nameId, uint16_t platform) const {
+    for (size_t i = 0; i < recordCount(); ++i)
+        if (record(i)->platformID == platform && record(i)->nameID == nameId) return &record(i)->wideText();
+    return nullptr;
+}
+
+std::string nameTABLE::text(int language, uint16_t nameId, uint16_t platform) const {
+    for (size_t i = 0; i < recordCount(); ++i) {
+        const TTNameRecord* r = record(i);
+        if (r->platformID == platform && r->nameID == nameId && (language < 0 || r->languageID == language))
+            return r->narrowText();
+    }
+    return std::string();
+}
+
+void nameTABLE::removeRecords(uint16_t platform, uint16_t encoding, uint16_t language, uint16_t nameId) {
+    for (size_t i = recordCount(); i-- > 0;)
+        if (Matches(*record(i), platform, encoding, language, nameId)) removeChild(i);
+    setState(TTSource::Calculated);
+}
+
+void nameTABLE::copyRecords(const nameTABLE& other, uint16_t platform, uint16_t encoding, uint16_t language,
+                            uint16_t nameId) {
+    removeRecords(platform, encoding, language, nameId);
+    for (size_t i = 0; i < other.recordCount(); ++i)
+        if (Matches(*other.record(i), platform, encoding, language, nameId))
+            addRecord(std::unique_ptr<TTNameRecord>(static_cast<TTNameRecord*>(other.record(i)->clone().release())));
+}
+
+void nameTABLE::applySuffix(const std::string& suffix) {
+    std::u16string sfx = NameCodec::Current().toWide(suffix.substr(0, kMaxSuffix), NameCodec::CodePage::Ansi);
+    // Full names first, against the family names as they stand before the renaming.
+    for (size_t i = 0; i < recordCount(); ++i) {
+        TTNameRecord* r = record(i);
+        if (r->nameID != kFullName) continue;
+        const std::u16string& full = r->wideText();
+        const std::u16string* family = wideText(r->platformID, r->encodingID, r->languageID, kFamily);
+        std::u16string result;
+        if (family && family->size() < full.size() && full.compare(0, family->size(), *family) == 0)
+            result = *family + sfx + full.substr(family->size());
+        else
+            result = full + sfx;
+        r->setText(result);
+    }
+    for (size_t i = 0; i < recordCount(); ++i) {
+        TTNameRecord* r = record(i);
+        if (r->nameID != kFamily && r->nameID != kPostScript) continue;
+        std::u16string result = r->wideText() + sfx;
+        if (r->nameID == kPostScript) std::erase_if(result, [](char16_t ch) { return ch <= 32; });
+        r->setText(result);
+    }
+    setState(TTSource::Calculated);
+}
