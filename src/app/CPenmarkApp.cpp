@@ -25,7 +25,8 @@ bool CPenmarkApp::InitInstance(const std::function<void(CPenmarkDlg&)>& addPages
     m_settings = std::make_unique<QtSettings>();
     m_messages = std::make_unique<QtMessageSink>(m_pSheet);
     m_document.SetServices(PlatformServices{m_fileDialog.get(), m_settings.get(), m_clipboard.get(),
-                                            m_messages.get()});
+                                            m_messages.get(), ProgressCallback});
+    m_document.SetImageRegistry(&m_registry);
     addPages(*m_pSheet);
     SetProgressSheet(m_pSheet);
 

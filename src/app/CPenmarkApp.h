@@ -31,6 +31,7 @@ public:
     void InputLanguageChanged(uintptr_t layout);
 
 private:
+    ImageFormatRegistry m_registry;
     CPenmarkDocument m_document;
     std::unique_ptr<QtClipboard> m_clipboard;
     std::unique_ptr<QtFileDialog> m_fileDialog;

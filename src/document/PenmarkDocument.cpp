@@ -4,9 +4,12 @@
 #include <cmath>
 
 #include "EpsImport.h"
+#include "Error.h"
 #include "Hints.h"
 #include "Placement.h"
 #include "Strings.h"
+#include "ImageErrors.h"
+#include "Tracer.h"
 
 namespace {
 
@@ -59,6 +62,64 @@ void CPenmarkDocument::DiscardImage() {
 void CPenmarkDocument::SetImage(MonoImage* image) {
     DiscardImage();
     m_pImage.reset(image);
+}
+
+void CPenmarkDocument::SetImageRegistry(const ImageFormatRegistry* registry) {
+    m_pRegistry = registry;
+    FileFilter all;
+    std::vector<FileFilter> perFormat;
+    if (registry) {
+        for (const ImageFormatHandler& h : registry->Handlers()) {
+            if (!(h.flags & kImageFormatCanRead)) continue;
+            if (!all.patterns.empty()) all.patterns += "; ";
+            all.patterns += h.patterns;
+            perFormat.push_back({h.Description(), h.patterns});
+        }
+    }
+    SetImageFilters(all, perFormat);
+}
+
+bool CPenmarkDocument::LoadImageFile(const std::string& path) {
+    DiscardImage();
+    m_nLastError = 0;
+    if (!m_pRegistry) return false;
+    std::unique_ptr<MonoImage> image;
+    auto report = [this](int code) {
+        m_nLastError = code;
+        if (m_services.messages)
+            m_services.messages->Show(ImageErrorMessage(code),
+                                      MessageStyle::kOk | MessageStyle::kIconStop);
+    };
+    int code = m_pRegistry->ReadImage(path, m_services.progress, image);
+    if (code != 0) {
+        m_nLastError = code;
+        if (ImageErrorStringId(code) != 0) report(code);
+        return false;
+    }
+    m_pImage = std::move(image);
+    return true;
+}
+
+bool CPenmarkDocument::TraceSelection() {
+    m_pSelectionImage.reset();
+    if (!m_rcInk.IsEmpty() && m_pImage) m_pSelectionImage = m_pImage->Crop(m_rcInk);
+    TraceParams params;  // step 1, tolerance 1.0, 3 degrees, cubic curves, extremes, scale 1
+    params.step = 1;
+    params.fitTolerance = 1.0f;
+    params.straightenAngle = 3;
+    params.curveMode = kTraceCubic;
+    params.extremePoints = 1;
+    params.outputScale = 1.0f;
+    params.progress = m_services.progress;
+    params.image = m_pSelectionImage.get();
+    int code = trace(&params);
+    if (code == 0 && !params.result) code = kNothingTraced;
+    if (code == 0 && !PrepareOutline(*params.result)) code = ErrorCode::kTracerRange;
+    m_nLastError = code;
+    if (code != 0) return false;
+    m_pTracedOutline = std::move(params.result);
+    ResetGlyphParameters(true);
+    return true;
 }
 
 bool CPenmarkDocument::PasteFromClipboard() {

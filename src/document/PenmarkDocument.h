@@ -8,6 +8,7 @@
 
 #include "Document.h"
 #include "FontInfo.h"
+#include "ImageFormatRegistry.h"
 #include "GlyphOutline.h"
 #include "MonoImage.h"
 #include "Outline.h"
@@ -38,6 +39,13 @@ public:
 
     // Takes the picture; the selection and the cut region are dropped.
     void SetImage(MonoImage* image);
+    // The picture formats the document reads (the application owns the registry). Also
+    // fills the open dialog's filter list.
+    void SetImageRegistry(const ImageFormatRegistry* registry);
+    // Reads a picture file into the image; false after the readers' message was shown.
+    // The old picture, the cut region and both rectangles are gone either way.
+    bool LoadImageFile(const std::string& path);
+
     // The clipboard's picture, reduced to black and white, becomes the image; false when
     // the clipboard holds none (the old picture is gone either way).
     bool PasteFromClipboard();
@@ -45,12 +53,17 @@ public:
     // Reads an EPS/AI drawing as the traced outline, moved to the origin; true when an
     // outline was produced. The picture stays as it was.
     bool LoadOutlineFile(const std::string& path);
-    // The code of the last failed load (0 after a success).
+    // The code of the last failed load or trace (0 after a success).
     int LastLoadError() const { return m_nLastError; }
 
     void ClearSelection();
     void SelectInkIfEmpty();
     void ComputeInkRect();
+
+    // Cuts the ink rectangle out of the picture and traces it; on success the outline
+    // replaces the traced one and the glyph is rebuilt with fresh parameters. On failure
+    // nothing changes and LastLoadError tells why.
+    bool TraceSelection();
 
     void RebuildGlyph();
     void ResetGlyphParameters(bool rebuild);
@@ -104,6 +117,7 @@ protected:
 
     PlatformServices m_services;
     FileFilter m_imageFilterAll;
+    const ImageFormatRegistry* m_pRegistry = nullptr;
     std::vector<FileFilter> m_imageFilters;
     bool m_bUnplaceable = false;
     int m_nLastError = 0;
@@ -112,6 +126,9 @@ protected:
 // The extension rule of the save dialog: name unchanged when it has an extension,
 // otherwise the first extension of the chosen filter's pattern appended.
 std::string ApplyDefaultExtension(const std::string& name, const std::string& pattern);
+
+// The trace found no picture to work on (an empty region).
+constexpr int kNothingTraced = 5001;
 
 // Range limits of the placement parameters.
 namespace GlyphLimits {

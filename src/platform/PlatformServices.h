@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "Progress.h"
+
 class MonoImage;
 
 struct FileFilter {
@@ -75,6 +77,8 @@ struct PlatformServices {
     ISettings* settings = nullptr;
     IClipboard* clipboard = nullptr;
     IMessageSink* messages = nullptr;
+    // Progress of long work (reading a picture, tracing, writing the font).
+    ProgressFn progress;
 };
 
 // True when path names something that exists.

@@ -37,7 +37,7 @@ TEST(QtServices, OnlyWhiteIsPaper) {
 TEST(QtServices, PasteFromTheClipboard) {
     QtClipboard clipboard;
     CPenmarkDocument doc;
-    doc.SetServices(PlatformServices{nullptr, nullptr, &clipboard, nullptr});
+    doc.SetServices(PlatformServices{nullptr, nullptr, &clipboard, nullptr, {}});
     QGuiApplication::clipboard()->setText("only text");
     EXPECT_FALSE(doc.PasteFromClipboard());
     EXPECT_FALSE(doc.m_pImage);

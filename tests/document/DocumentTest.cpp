@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <map>
 
 #include "Hints.h"
+#include "TestPictures.h"
 #include "PenmarkDocument.h"
 
 namespace {
@@ -202,7 +205,7 @@ TEST_F(DocumentTest, PromptFileNameRemembersTheFolderAndAppendsTheExtension) {
     FakeDialog dialog;
     FakeSettings settings;
     settings.values["Directories/Fonts"] = "/fonts/";
-    doc.SetServices(PlatformServices{&dialog, &settings, nullptr, nullptr});
+    doc.SetServices(PlatformServices{&dialog, &settings, nullptr, nullptr, {}});
     dialog.answer = "/out/dir/MySig";
     std::string name = "Penmark.ttf";
     ASSERT_TRUE(doc.PromptFileName(name, 61288, 0, false, kFileFonts));
@@ -250,4 +253,54 @@ TEST_F(DocumentTest, LoadOutlineFileTakesADrawingAndRefusesOthers) {
     EXPECT_FALSE(doc.m_pTracedOutline);
     EXPECT_FALSE(doc.LoadOutlineFile(dir + "no-such-file.eps"));
     EXPECT_NE(doc.LastLoadError(), 0);
+}
+
+namespace {
+
+class RecordingMessages : public IMessageSink {
+public:
+    std::vector<std::string> shown;
+    int Show(const std::string& text, uint32_t) override {
+        shown.push_back(text);
+        return 1;
+    }
+};
+
+}  // namespace
+
+TEST_F(DocumentTest, LoadTraceAndPlaceAPicture) {
+    ImageFormatRegistry registry;
+    RecordingMessages messages;
+    doc.SetImageRegistry(&registry);
+    doc.SetServices(PlatformServices{nullptr, nullptr, nullptr, &messages, {}});
+    std::string path = std::string(PENMARK_TEST_TMP) + "/ring.bmp";
+    ASSERT_TRUE(WriteTestBmp(path, RingPicture(60)));
+
+    ASSERT_TRUE(doc.LoadImageFile(path));
+    ASSERT_TRUE(doc.m_pImage);
+    EXPECT_EQ(doc.m_pImage->width, 60);
+    doc.SelectInkIfEmpty();
+    EXPECT_FALSE(doc.m_rcInk.IsEmpty());
+    doc.SetSize(80);
+    ASSERT_TRUE(doc.TraceSelection());
+    EXPECT_EQ(doc.m_nSize, 50);  // fresh parameters for the new tracing
+    ASSERT_TRUE(doc.m_pGlyph);
+    EXPECT_EQ(doc.m_nGlyphHeight, 1024);
+    int moves = 0;
+    for (OutlineNodeRef n = doc.m_pTracedOutline->firstNode(); n; n = doc.m_pTracedOutline->nextNode(n))
+        moves += n.kind() == kNodeMove;
+    EXPECT_EQ(moves, 2);  // the ring and its hole
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A failed load leaves no picture and no selection, after the readers' message.
+    std::unique_ptr<Outline> before = std::make_unique<Outline>(*doc.m_pTracedOutline);
+    EXPECT_FALSE(doc.LoadImageFile(std::string(PENMARK_TEST_TMP) + "/missing.bmp"));
+    EXPECT_FALSE(doc.m_pImage);
+    EXPECT_TRUE(doc.m_rcSelection.IsEmpty());
+    EXPECT_EQ(messages.shown.size(), 1u);
+
+    // Tracing without a picture fails and keeps the previous tracing.
+    EXPECT_FALSE(doc.TraceSelection());
+    EXPECT_EQ(doc.m_pTracedOutline->nodeCount(), before->nodeCount());
+    std::remove(path.c_str());
 }
