@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "AnsiGlyphNames.h"
+#include "Placement.h"
+#include "SymbolFont.h"
+
+namespace {
+
+const std::string kTmp = PENMARK_TEST_TMP;
+const std::string kLiberation = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+
+bool HaveOracles() {
+    return ::access("/usr/bin/ots-sanitize", X_OK) == 0 && ::access("/usr/bin/python3", X_OK) == 0 &&
+           ::access(kLiberation.c_str(), R_OK) == 0;
+}
+
+int Shell(const std::string& cmd) { return std::system(cmd.c_str()); }
+
+std::string Derive(const std::string& mode) {
+    std::string out = kTmp + "/" + mode + ".ttf";
+    std::string cmd = "/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
+                      "/tests/symbolfont/derive_font.py '" + kLiberation + "' '" + out + "' " + mode;
+    return Shell(cmd) == 0 ? out : std::string();
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+void WriteAll(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+// A placed symbol: a square with one curved side, half an em high.
+GlyphOutline Symbol() {
+    Outline traced;
+    traced.appendMove({0, 0});
+    traced.appendLine({100, 0});
+    traced.appendCubic({100, 100}, {130, 30}, {130, 70});
+    traced.appendLine({0, 100});
+    traced.appendLine({0, 0});
+    GlyphOutline glyph;
+    PlaceGlyph(traced, PlacementParams{}, glyph);
+    return glyph;
+}
+
+// Runs a fontTools check on the built font; the script sees a (original) and b (built).
+int Check(const std::string& original, const std::string& built, const std::string& body) {
+    std::string script = kTmp + "/check.py";
+    WriteAll(script, "import sys\nfrom fontTools.ttLib import TTFont\na = TTFont(sys.argv[1]); b = TTFont(sys.argv[2])\n"
+                     "n = a['maxp'].numGlyphs; g = b.getGlyphOrder()[n]\nok = True\n" + body +
+                     "\nsys.exit(0 if ok else 1)\n");
+    return Shell("/usr/bin/python3 '" + script + "' '" + original + "' '" + built + "'");
+}
+
+}  // namespace
+
+TEST(SymbolFont, GlyphNamesOfTheAnsiPositions) {
+    EXPECT_STREQ(AnsiGlyphName(0x41), "A");
+    EXPECT_STREQ(AnsiGlyphName(0x20), "space");
+    EXPECT_STREQ(AnsiGlyphName(0xFF), "ydieresis");
+    EXPECT_STREQ(AnsiGlyphName(0xAD), "hyphen");
+    EXPECT_STREQ(AnsiGlyphName(0xB7), "periodcentered");
+    EXPECT_STREQ(AnsiGlyphName(0x8C), "OE");
+    EXPECT_STREQ(AnsiGlyphName(0x9F), "Ydieresis");
+    for (uint32_t unnamed : {0x7Fu, 0x80u, 0x81u, 0x8Du, 0x90u, 0x9Du, 0x9Eu, 0xA0u, 0x1Fu, 0x100u, 0x2022u})
+        EXPECT_EQ(AnsiGlyphName(unnamed), nullptr) << std::hex << unnamed;
+}
+
+TEST(SymbolFont, BuildsAValidFontWithTheSymbolAtTheCharacter) {
+    if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
+    std::string src = Derive("post3");
+    ASSERT_FALSE(src.empty());
+    std::string out = kTmp + "/built.ttf";
+    GlyphOutline glyph = Symbol();
+    std::vector<intptr_t> positions;
+    int result = buildSymbolFont(src.c_str(), out.c_str(), "-Penmark", 0x41, &glyph,
+                                 [&](int32_t code, intptr_t param) -> int32_t {
+                                     if (code == 1) positions.push_back(param);
+                                     return 0;
+                                 });
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(positions, (std::vector<intptr_t>{50, 100}));
+    EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0);
+    EXPECT_EQ(Check(src, out,
+                    "glyph_advance = " + std::to_string(glyph.advanceWidth()) + "\n"
+                    "ok = ok and b['maxp'].numGlyphs == n + 1 and len(b['hmtx'].metrics) == n + 1\n"
+                    "ok = ok and all(t.cmap.get(0x41) == g for t in b['cmap'].tables if 0x41 in t.cmap)\n"
+                    "gl = b['glyf'][g]; ok = ok and gl.numberOfContours == 1\n"
+                    "ok = ok and (gl.yMin, gl.yMax) == (0, 1024) and b['hmtx'][g][0] == glyph_advance\n"
+                    "ok = ok and b['name'].getName(1, 3, 1).toUnicode() == 'Liberation Sans-Penmark'\n"
+                    "ok = ok and b['name'].getName(2, 3, 1).toUnicode() == 'Regular'\n"
+                    "ok = ok and b['glyf'][b.getGlyphOrder()[36]].coordinates == a['glyf'][a.getGlyphOrder()[36]].coordinates\n"
+                    "pts = list(gl.coordinates); ok = ok and len(pts) > 5\n"
+                    "area = sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(pts, pts[1:] + pts[:1]))\n"
+                    "ok = ok and area < 0  # outer contour clockwise, as TrueType wants\n"),
+              0);
+}
+
+TEST(SymbolFont, ScalesToTheFontsEmAndRefusesWhatWouldNotFit) {
+    if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
+    std::string big = Derive("em16384");
+    ASSERT_FALSE(big.empty());
+    std::string out = kTmp + "/big.ttf";
+    GlyphOutline glyph = Symbol();
+    ASSERT_EQ(buildSymbolFont(big.c_str(), out.c_str(), nullptr, 0x2022, &glyph, {}), 0);
+    EXPECT_EQ(Check(big, out, "gl = b['glyf'][g]; ok = (gl.yMin, gl.yMax) == (0, 8192)\n"
+                              "ok = ok and b['name'].getName(1, 3, 1).toUnicode() == 'Liberation Sans'"),
+              0);
+
+    GlyphOutline huge;
+    huge.appendMove({0, 0});
+    huge.appendLine({6000, 0});
+    huge.appendLine({6000, 6000});
+    EXPECT_EQ(buildSymbolFont(big.c_str(), out.c_str(), nullptr, 0x41, &huge, {}), SymbolFontError::kTooLarge);
+}
+
+TEST(SymbolFont, FailuresLeaveTheDestinationAsItWas) {
+    if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
+    std::string src = Derive("post3");
+    ASSERT_FALSE(src.empty());
+    GlyphOutline glyph = Symbol();
+    std::string out = kTmp + "/keep.ttf";
+    WriteAll(out, "the user's old file");
+
+    auto stop = [](int32_t code, intptr_t param) -> int32_t { return code == 1 && param == 50 ? 3000 : 0; };
+    EXPECT_EQ(buildSymbolFont(src.c_str(), out.c_str(), "-X", 0x41, &glyph, stop), SymbolFontError::kCancelled);
+    EXPECT_EQ(ReadAll(out), "the user's old file");
+
+    std::string mac = Derive("maconly");
+    ASSERT_FALSE(mac.empty());
+    EXPECT_EQ(buildSymbolFont(mac.c_str(), out.c_str(), "-X", 0x2022, &glyph, {}), SymbolFontError::kNoCharacterMap);
+    EXPECT_EQ(ReadAll(out), "the user's old file");
+    // A format 0 map holds glyph indexes as bytes: this font's new glyph is past 255.
+    EXPECT_EQ(buildSymbolFont(mac.c_str(), out.c_str(), "-X", 0xE9, &glyph, {}), SymbolFontError::kNoCharacterMap);
+
+    EXPECT_EQ(buildSymbolFont(nullptr, out.c_str(), "", 0x41, &glyph, {}), -1);
+    EXPECT_EQ(buildSymbolFont(src.c_str(), out.c_str(), "", 0x41, nullptr, {}), -1);
+    EXPECT_EQ(buildSymbolFont((kTmp + "/none.ttf").c_str(), out.c_str(), "", 0x41, &glyph, {}), ENOENT);
+    EXPECT_EQ(buildSymbolFont(src.c_str(), (kTmp + "/no/dir/x.ttf").c_str(), "", 0x41, &glyph, {}), ENOENT);
+    std::string notFont = kTmp + "/text.ttf";
+    WriteAll(notFont, "not a font at all, just some text that is long enough to read a header");
+    WriteAll(out, "the user's old file");
+    EXPECT_GT(buildSymbolFont(notFont.c_str(), out.c_str(), "", 0x41, &glyph, {}), 0);
+    EXPECT_EQ(ReadAll(out), "the user's old file");
+    // Nothing is left behind beside the destination.
+    EXPECT_EQ(Shell("ls -a '" + kTmp + "' | grep -q penmark-"), 256);
+}
+
+TEST(SymbolFont, TheOutputMayReplaceTheInput) {
+    if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
+    std::string src = Derive("post3");
+    std::string same = kTmp + "/same.ttf";
+    WriteAll(same, ReadAll(src));
+    GlyphOutline glyph = Symbol();
+    ASSERT_EQ(buildSymbolFont(same.c_str(), same.c_str(), "-S", 0x42, &glyph, {}), 0);
+    EXPECT_EQ(Shell("ots-sanitize '" + same + "' /dev/null > /dev/null"), 0);
+    EXPECT_EQ(Check(src, same, "ok = b['maxp'].numGlyphs == n + 1"), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(same.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666u & ~0022u);
+}
