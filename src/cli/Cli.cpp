@@ -1,12 +1,21 @@
 #include "Cli.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "CliOptions.h"
 #include "CliTexts.h"
 #include "Error.h"
 #include "FontCatalog.h"
+#include "FontFiles.h"
+#include "TTF.h"
+#include "nameTABLE.h"
 #include "OutlineSvg.h"
 #include "PenmarkDocument.h"
 #include "ProgressBar.h"
@@ -146,6 +155,155 @@ int Trace(const std::vector<std::string>& args, FILE* err) {
     return 0;
 }
 
+std::string Utf8(const std::u16string* text) {
+    std::string out;
+    if (!text) return out;
+    for (size_t i = 0; i < text->size(); ++i) {
+        uint32_t c = (*text)[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text->size()) {
+            uint32_t lo = (*text)[i + 1];
+            if (lo >= 0xDC00 && lo < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
+                ++i;
+            }
+        }
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// The full and family names a font file gives itself (Windows records); false when it
+// cannot be read.
+bool ReadFontNames(const std::string& path, std::string& full, std::string& family) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = false;
+    {
+        TTFileStream stream(fd);
+        TTF font;
+        if (font.readQuick(&stream) == 0) {
+            if (auto* names = font.get<nameTABLE>(TTIndex::name)) {
+                full = Utf8(names->wideText(4, 3));
+                family = Utf8(names->wideText(1, 3));
+                ok = !full.empty();
+            }
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+// The font to build from: a file, or an installed face by its full name.
+bool ResolveFont(const std::string& font, FontInfo& info, FILE* err) {
+    std::vector<InstalledFace> faces = ListInstalledFonts();
+    const InstalledFace* face = nullptr;
+    bool isFile = ::FileExists(font);
+    for (const InstalledFace& f : faces)
+        if (isFile ? f.path == font : f.fullName == font) face = &f;
+    if (!isFile && !face) {
+        Say(err, FormatString(kCliNoSuchFont, font.c_str()));
+        return false;
+    }
+    info.szPath = isFile ? font : face->path;
+    info.szRegFile = std::filesystem::path(info.szPath).filename().string();
+    if (face) {
+        info.szFullName = face->fullName;
+        info.szFaceName = face->family;
+        info.charsets = face->charsets;
+    } else if (!ReadFontNames(info.szPath, info.szFullName, info.szFaceName)) {
+        info.szFullName = info.szFaceName = std::filesystem::path(font).stem().string();
+    }
+    return true;
+}
+
+// Copies file into the user's font folder without replacing anything there; false
+// after saying why.
+bool InstallFont(const std::string& file, const std::string& newName, FILE* out, FILE* err) {
+    for (const InstalledFace& f : ListInstalledFonts()) {
+        if (f.fullName == newName) {
+            Say(err, FormatString(61305, newName.c_str()));
+            return false;
+        }
+    }
+    std::string dir = GetFontsDirectory();
+    std::string name = std::filesystem::path(file).filename().string();
+    std::string target = dir + name;
+    if (::FileExists(target)) {
+        Say(err, FormatString(61306, name.c_str()));
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec || !std::filesystem::copy_file(file, target, std::filesystem::copy_options::none, ec) || ec) {
+        Say(err, GetString(61307));
+        return false;
+    }
+    RefreshFontCatalog();
+    Say(out, FormatString(kCliInstalled, target.c_str()));
+    return true;
+}
+
+int Build(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    BuildOptions options;
+    if (auto e = ParseBuildOptions(args, options)) {
+        Say(err, e->message);
+        return 2;
+    }
+    Session session(err);
+    CPenmarkDocument& doc = session.doc;
+    FontInfo info;
+    if (!ResolveFont(options.font, info, err)) return 1;
+    doc.SetFontInfo(info);
+    const std::string& input = options.eps.empty() ? options.image : options.eps;
+    if (!session.LoadAndTrace(input, options.edits, options.select)) return 1;
+
+    // The placement, as the glyph page would set it.
+    if (options.size) doc.SetSize(*options.size);
+    if (options.left || options.right)
+        doc.SetSpacing(options.left.value_or(doc.m_nLeftSpace), options.right.value_or(doc.m_nRightSpace), true);
+    if (options.vpos) doc.SetVerticalPosition(*options.vpos);
+    doc.RebuildGlyph();
+    if (doc.GlyphUnplaceable()) {
+        Say(err, GetString(kCliUnplaceable));
+        return 1;
+    }
+    doc.m_wCharCode = options.charCode;
+
+    // The engine answers an errno value for a file it cannot create, which could pass for
+    // one of its own codes: check the destination folder first.
+    std::filesystem::path outDir = std::filesystem::path(options.output).parent_path();
+    if (::access(outDir.empty() ? "." : outDir.c_str(), W_OK) != 0) {
+        Say(err, FormatString(kCliCannotWrite, options.output.c_str()));
+        return 1;
+    }
+    bool saved = doc.SaveFont(options.output, options.suffix);
+    session.bar.Finish();
+    if (!saved) {
+        int code = doc.LastLoadError();
+        int id = SaveFontErrorStringId(code);
+        if (id != 0) Say(err, FormatString(id, code));
+        return 1;
+    }
+    std::string newName = ComposeNewName(info.szFullName, info.szFaceName, options.suffix);
+    Say(out, FormatString(kCliWrote, newName.c_str(), options.output.c_str()));
+    if (options.install && !InstallFont(options.output, newName, out, err)) return 1;
+    return 0;
+}
+
 int Fonts(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (!args.empty()) {
         Say(err, FormatString(kCliUnknownOption, args[0].c_str()));
@@ -169,6 +327,10 @@ int RunCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
     }
     const std::string& command = args[0];
     std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "build") {
+        if (WantsHelp(rest)) return Say(out, GetString(kCliUsageBuild)), 0;
+        return Build(rest, out, err);
+    }
     if (command == "trace") {
         if (WantsHelp(rest)) return Say(out, GetString(kCliUsageTrace)), 0;
         return Trace(rest, err);

@@ -9,6 +9,8 @@
 #include "Placement.h"
 #include "Strings.h"
 #include "ImageErrors.h"
+#include "SymbolFont.h"
+#include "TTObject.h"
 #include "Tracer.h"
 
 namespace {
@@ -249,6 +251,42 @@ void CPenmarkDocument::MoveGlyph(int32_t dx, int32_t dy) {
         MoveGlyphPoints(*m_pGlyph, m_nGlyphWidth * dx / 100, m_nGlyphHeight * dy / 100);
         SendGlyphMoved();
     }
+}
+
+bool CPenmarkDocument::SaveFont(const std::string& dest, const std::string& suffix) {
+    const ProgressFn& progress = m_services.progress;
+    ReportProgress(progress, ProgressCode::kWaitOn, 0);
+    int32_t block[4] = {1, 1, 0, -1};
+    ReportProgress(progress, ProgressCode::kShowProgress, reinterpret_cast<intptr_t>(block));
+    const GlyphOutline* glyph = m_bUnplaceable ? nullptr : m_pGlyph.get();
+    m_nLastError = buildSymbolFont(m_fontInfo.szPath.c_str(), dest.c_str(), suffix.c_str(),
+                                   m_wCharCode, glyph, progress);
+    ReportProgress(progress, ProgressCode::kHideProgress, 0);
+    ReportProgress(progress, ProgressCode::kWaitOff, 0);
+    return m_nLastError == 0;
+}
+
+int SaveFontErrorStringId(int code) {
+    switch (code) {
+        case 0: return 0;
+        case TTError::kCollection: return 62226;
+        case TTError::kNoGlyphData: return 62227;
+        case TTError::kGlyphCountTable: return 62228;
+        case SymbolFontError::kNoCharacterMap: return 62221;
+        case SymbolFontError::kTooLarge: return 62229;
+        case SymbolFontError::kBadEm: return 62231;
+        case SymbolFontError::kTooComplex: return 62232;
+        case SymbolFontError::kFontFull: return 62233;
+        case SymbolFontError::kCancelled: return 0;
+        default: return code >= 1 && code <= 9 ? 62225 : 62222;
+    }
+}
+
+std::string ComposeNewName(const std::string& fullName, const std::string& faceName,
+                           const std::string& suffix) {
+    size_t at = faceName.empty() ? std::string::npos : fullName.find(faceName);
+    if (at == std::string::npos) return fullName + suffix;
+    return faceName + suffix + fullName.substr(at + faceName.size());
 }
 
 bool CPenmarkDocument::FileExists(const std::string& path) const { return ::FileExists(path); }

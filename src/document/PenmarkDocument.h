@@ -76,6 +76,11 @@ public:
     void ClampMove(int32_t& dx, int32_t& dy) const;
     void MoveGlyph(int32_t dx, int32_t dy);
 
+    // Writes the new font: the chosen font with the glyph at m_wCharCode and suffix on
+    // its family name, to dest. True when the engine succeeded; LastLoadError then holds
+    // 0, otherwise the engine's code.
+    bool SaveFont(const std::string& dest, const std::string& suffix);
+
     bool FileExists(const std::string& path) const;
 
     // The open or save dialog for a kind of file, remembering its folder. name is the
@@ -122,6 +127,14 @@ protected:
     bool m_bUnplaceable = false;
     int m_nLastError = 0;
 };
+
+// The string id of the message for a font build result; 0 for success.
+int SaveFontErrorStringId(int code);
+
+// The name the new font will carry, as the save page shows it: the face name, the suffix
+// and the rest of the full name after the face name; or the full name and the suffix.
+std::string ComposeNewName(const std::string& fullName, const std::string& faceName,
+                           const std::string& suffix);
 
 // The extension rule of the save dialog: name unchanged when it has an extension,
 // otherwise the first extension of the chosen filter's pattern appended.

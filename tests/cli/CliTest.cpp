@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "Cli.h"
@@ -87,4 +90,72 @@ TEST(Cli, TraceWritesTheOutlineAsSvg) {
     CliRun unwritable = Cli({"trace", dir + "/ring.bmp", "-o", dir + "/no/such/dir.svg"});
     EXPECT_EQ(unwritable.code, 1);
     EXPECT_NE(unwritable.err.find("Cannot write"), std::string::npos);
+}
+
+namespace {
+
+// A real font the build can extend, from a Debian package.
+std::string BuildableFont() {
+    std::string src = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+    std::string out = std::string(PENMARK_TEST_TMP) + "/liberation.ttf";
+    std::string cmd = "/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
+                      "/tests/symbolfont/derive_font.py '" + src + "' '" + out + "' post3";
+    return std::system(cmd.c_str()) == 0 ? out : std::string();
+}
+
+}  // namespace
+
+TEST(Cli, BuildWritesAValidFontAndCanInstallIt) {
+    if (::access("/usr/bin/ots-sanitize", X_OK) != 0) GTEST_SKIP() << "ots-sanitize missing";
+    SetCurrentLanguage(Language::English);
+    std::string font = BuildableFont();
+    ASSERT_FALSE(font.empty());
+    std::string dir = PENMARK_TEST_TMP;
+    std::string sample = std::string(PENMARK_SOURCE_DIR) + "/samples/signature.tif";
+    std::string out = dir + "/Built.ttf";
+    CliRun r = Cli({"build", "--font", font, "--image", sample, "--char", "U+00A7", "--enhance",
+                    "--size", "60", "--suffix", " Sig", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\"Liberation Sans Sig\""), std::string::npos) << r.out;
+    EXPECT_EQ(std::system(("ots-sanitize '" + out + "' /dev/null > /dev/null").c_str()), 0);
+    std::string check = "/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont\n"
+                        "a = TTFont('" + font + "'); b = TTFont('" + out + "'); n = a['maxp'].numGlyphs\n"
+                        "g = b.getGlyphOrder()[n]; gl = b['glyf'][g]\n"
+                        "ok = b['maxp'].numGlyphs == n + 1 and b.getBestCmap()[0xA7] == g and gl.numberOfContours >= 2\n"
+                        "ok = ok and gl.yMax - gl.yMin == 1229  # 60 percent of the em\n"
+                        "sys.exit(0 if ok else 1)\"";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+
+    // Installing copies the font into the user's folder once, and never over a file.
+    setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
+    std::system(("rm -rf '" + dir + "/data'").c_str());
+    CliRun first = Cli({"build", "--font", font, "--image", sample, "--char", "A", "-o", out, "--install"});
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(::access((dir + "/data/fonts/Built.ttf").c_str(), R_OK), 0);
+    CliRun again = Cli({"build", "--font", font, "--image", sample, "--char", "A", "-o", out, "--install"});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_NE(again.err.find("already"), std::string::npos) << again.err;  // name or file taken
+    unsetenv("XDG_DATA_HOME");
+}
+
+TEST(Cli, BuildExplainsEveryFailure) {
+    SetCurrentLanguage(Language::English);
+    std::string dir = PENMARK_TEST_TMP;
+    std::string sample = std::string(PENMARK_SOURCE_DIR) + "/samples/signature.tif";
+    CliRun noFont = Cli({"build", "--font", "No Such Face", "--image", sample, "--char", "A"});
+    EXPECT_EQ(noFont.code, 1);
+    EXPECT_NE(noFont.err.find("No TrueType font file or installed font"), std::string::npos);
+    std::string font = BuildableFont();
+    ASSERT_FALSE(font.empty());
+    CliRun badDir = Cli({"build", "--font", font, "--image", sample, "--char", "A", "-o", dir + "/none/x.ttf"});
+    EXPECT_EQ(badDir.code, 1);
+    EXPECT_NE(badDir.err.find("Cannot write"), std::string::npos);
+    CliRun notFont = Cli({"build", "--font", sample, "--image", sample, "--char", "A", "-o", dir + "/x.ttf"});
+    EXPECT_EQ(notFont.code, 1);
+    EXPECT_NE(notFont.err.find("cannot be read"), std::string::npos) << notFont.err;
+    CliRun badChar = Cli({"build", "--font", font, "--image", sample, "--char", "xy"});
+    EXPECT_EQ(badChar.code, 2);
+    std::string eps = std::string(PENMARK_SOURCE_DIR) + "/tests/eps/data/all_operators.ai";
+    CliRun fromEps = Cli({"build", "--font", font, "--eps", eps, "--char", "B", "-o", dir + "/eps.ttf"});
+    EXPECT_EQ(fromEps.code, 0) << fromEps.err;
 }

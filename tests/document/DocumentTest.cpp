@@ -304,3 +304,32 @@ TEST_F(DocumentTest, LoadTraceAndPlaceAPicture) {
     EXPECT_EQ(doc.m_pTracedOutline->nodeCount(), before->nodeCount());
     std::remove(path.c_str());
 }
+
+TEST_F(DocumentTest, SaveFontReportsProgressAroundTheEngine) {
+    std::string src = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+    std::string font = std::string(PENMARK_TEST_TMP) + "/base.ttf";
+    std::string cmd = "/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
+                      "/tests/symbolfont/derive_font.py '" + src + "' '" + font + "' post3";
+    if (std::system(cmd.c_str()) != 0) GTEST_SKIP() << "fonts-liberation2 or fontTools missing";
+    std::vector<int32_t> codes;
+    PlatformServices services;
+    services.progress = [&](int32_t code, intptr_t) -> int32_t {
+        codes.push_back(code);
+        return 0;
+    };
+    doc.SetServices(services);
+    FontInfo info;
+    info.szPath = font;
+    doc.SetFontInfo(info);
+    std::string out = std::string(PENMARK_TEST_TMP) + "/saved.ttf";
+    EXPECT_FALSE(doc.SaveFont(out, "-X"));  // nothing traced yet: no glyph
+    EXPECT_EQ(doc.LastLoadError(), -1);
+    codes.clear();
+    Trace(100, 100);
+    doc.m_wCharCode = 0x41;
+    ASSERT_TRUE(doc.SaveFont(out, "-X"));
+    EXPECT_EQ(codes, (std::vector<int32_t>{3, 5, 2, 1, 1, 6, 4}));
+    EXPECT_EQ(ComposeNewName("Arial Bold", "Arial", "-Penmark"), "Arial-Penmark Bold");
+    EXPECT_EQ(ComposeNewName("Old Style Arial", "Arial", " X"), "Arial X");
+    EXPECT_EQ(ComposeNewName("Gill Sans", "Futura", "-P"), "Gill Sans-P");
+}
