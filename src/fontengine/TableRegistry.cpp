@@ -1,5 +1,7 @@
 #include "TableRegistry.h"
 
+#include "FontWideTables.h"
+
 #include "tables/cmapTABLE.h"
 #include "tables/glyfTABLE.h"
 #include "tables/headTABLE.h"
@@ -69,6 +71,7 @@ std::unique_ptr<TTF_TABLE> TableRegistry::create(int index, TTObject* owner, uin
     case TTIndex::maxp: return std::make_unique<maxpTABLE>(owner, length, checksum, offset);
     case TTIndex::name: return std::make_unique<nameTABLE>(owner, length, checksum, offset);
     default:
+        if (auto t = CreateFontWideTable(index, owner, length, checksum, offset)) return t;
         // Tables without a class of their own travel as their bytes.
         return std::make_unique<TTF_TABLE>(owner, e->tag, length, checksum, offset);
     }

@@ -15,7 +15,7 @@ import sys
 
 from fontTools.ttLib import TTFont
 
-RECOMPUTED = {"head", "hhea", "maxp", "loca", "glyf", "hmtx", "DSIG"}
+RECOMPUTED = {"head", "hhea", "maxp", "loca", "glyf", "hmtx", "DSIG", "OS/2", "post"}
 # Tables the engine parses and writes anew: compared by content, not by bytes.
 REENCODED = {"cmap", "name"}
 

@@ -185,7 +185,7 @@ TEST(Container, NewFontHasTheTenBasicTablesInOrder) {
     }
     EXPECT_STREQ(font.head()->typeName(), "type_headTABLE");
     EXPECT_STREQ(font.table(TTIndex::cmap)->typeName(), "type_cmapTABLE");
-    EXPECT_STREQ(font.table(TTIndex::post)->typeName(), "type_TTF_TABLE");
+    EXPECT_STREQ(font.table(TTIndex::post)->typeName(), "type_postTABLE");
 
     // Removing a table closes the gap and keeps every other slot pointing right.
     font.removeTable(TTIndex::OS2);

@@ -337,8 +337,11 @@ TEST(Glyph, TablesTiedToTheGlyphCountFollowOrRefuse) {
     Bytes gvar;
     Be{gvar}.u16(1).u16(0).u16(1).u16(1).u32(26).u16(2).u16(0).u32(28).u16(0).u16(0).u16(0).u16(0x4000).u16(0);
     tables.push_back({"gvar", gvar});
+    // A horizontal-variations table lists every glyph and the engine cannot extend it.
     auto withHdmx = tables;
-    withHdmx.push_back({"hdmx", Bytes(12, 0)});
+    Bytes hvar;
+    Be{hvar}.u16(1).u16(0).u32(0).u32(0).u32(0).u32(0);
+    withHdmx.push_back({"HVAR", hvar});
 
     TTF refused;
     TTMemoryStream s1(BuildSfnt(withHdmx));
@@ -363,3 +366,14 @@ TEST(Glyph, TablesTiedToTheGlyphCountFollowOrRefuse) {
 }
 
 }  // namespace
+
+TEST(Glyph, AnEmptyDeviceWidthTableFollowsAnAddedGlyph) {
+    auto tables = SmallFont({Bytes{}, SimpleGlyph({{{0, 0}, {5, 5}, {9, 0}}})}, {500, 500});
+    tables.push_back({"hdmx", Bytes(8, 0)});
+    TTF font;
+    TTMemoryStream in(BuildSfnt(tables));
+    ASSERT_EQ(ReadFont(font, in), 0);
+    font.glyf()->addGlyph(Contour({P(0, 0), P(1, 1), P(2, 0)}));
+    Bytes out;
+    EXPECT_EQ(WriteFont(font, out), 0);
+}

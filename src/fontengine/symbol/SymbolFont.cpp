@@ -14,6 +14,7 @@
 #include "TrueTypeConversion.h"
 #include "cmapTABLE.h"
 #include "glyfTABLE.h"
+#include "hdmxTABLE.h"
 #include "headTABLE.h"
 #include "nameTABLE.h"
 
@@ -125,8 +126,10 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
     const char* name = AnsiGlyphName(code);
     converted.glyph->m_name.index = 65535;
     converted.glyph->m_name.text = name ? name : "Penmark";
-    if (!font.glyf()->addGlyph(std::move(converted.glyph))) return font.glyf()->error() ? font.glyf()->error() : 3;
+    TTGLYPH* added = font.glyf()->addGlyph(std::move(converted.glyph));
+    if (!added) return font.glyf()->error() ? font.glyf()->error() : 3;
     font.setState(TTSource::Calculated);
+    if (auto* hdmx = font.get<hdmxTABLE>(TTIndex::hdmx)) hdmx->addGlyph(added);
 
     if (suffix && *suffix) {
         if (auto* names = font.get<nameTABLE>(TTIndex::name)) names->applySuffix(suffix);

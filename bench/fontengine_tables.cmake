@@ -1,0 +1,1 @@
+penmark_add_bench(bench_fontengine_tables SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_fontengine_tables.cpp LIBS penmark_fontengine)

@@ -1,0 +1,35 @@
+#include "TTbitmapSizeTable.h"
+
+std::unique_ptr<TTObject> TTbitmapSizeTable::clone() const {
+    auto copy = std::make_unique<TTbitmapSizeTable>(owner());
+    copy->assign(*this);
+    return copy;
+}
+
+void TTbitmapSizeTable::assign(const TTObject& other) {
+    TTObject::assign(other);
+    if (const auto* s = dynamic_cast<const TTbitmapSizeTable*>(&other); s && s != this)
+        static_cast<TTbitmapSizeTableFields&>(*this) = static_cast<const TTbitmapSizeTableFields&>(*s);
+}
+
+void TTbitmapSizeTable::readRecord(ByteCursor& c) {
+    indexSubTableArrayOffset = c.u32();
+    indexTablesSize = c.u32();
+    numberOfIndexSubTables = c.u32();
+    colorRef = c.u32();
+    hori.read(c);
+    vert.read(c);
+    startGlyphIndex = c.u16();
+    endGlyphIndex = c.u16();
+    ppemX = c.u8();
+    ppemY = c.u8();
+    bitDepth = c.u8();
+    flags = c.s8();
+}
+
+void TTbitmapSizeTable::writeRecord(ByteWriter& w) const {
+    w.u32(indexSubTableArrayOffset).u32(indexTablesSize).u32(numberOfIndexSubTables).u32(colorRef);
+    hori.write(w);
+    vert.write(w);
+    w.u16(startGlyphIndex).u16(endGlyphIndex).u8(ppemX).u8(ppemY).u8(bitDepth).u8(uint8_t(flags));
+}

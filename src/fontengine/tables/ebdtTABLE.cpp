@@ -1,0 +1,51 @@
+#include "ebdtTABLE.h"
+
+#include "TTBytes.h"
+
+ebdtTABLE::ebdtTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
+    : TTF_TABLE(owner, MakeTag("EBDT"), length, checksum, offset) {}
+
+std::unique_ptr<TTObject> ebdtTABLE::clone() const {
+    auto copy = std::make_unique<ebdtTABLE>(owner());
+    copy->assign(*this);
+    return copy;
+}
+
+void ebdtTABLE::assign(const TTObject& other) {
+    TTF_TABLE::assign(other);
+    if (const auto* e = dynamic_cast<const ebdtTABLE*>(&other); e && e != this) {
+        version = e->version;
+        m_bitmaps = e->m_bitmaps;
+    }
+}
+
+void ebdtTABLE::reset() {
+    TTF_TABLE::reset();
+    version = 0x00020000;
+    m_bitmaps.clear();
+}
+
+int ebdtTABLE::readBody() {
+    m_bitmaps.clear();
+    std::vector<uint8_t> bytes;
+    if (!readAll(bytes)) return error();
+    ByteCursor c(bytes);
+    version = c.u32();
+    if (!c.ok()) {
+        setError(TTError::kRead);
+        return error();
+    }
+    m_bitmaps.assign(c.here(), c.here() + c.remaining());
+    return error();
+}
+
+int ebdtTABLE::writeBody() {
+    if (!beginWrite()) return error();
+    std::vector<uint8_t> bytes;
+    bytes.reserve(4 + m_bitmaps.size());
+    ByteWriter w(bytes);
+    w.u32(version);
+    w.bytes(m_bitmaps.data(), m_bitmaps.size());
+    writeBytes(bytes);
+    return error();
+}

@@ -1,0 +1,117 @@
+#include "eblcTABLE.h"
+
+#include <vector>
+
+#include "TTBytes.h"
+
+eblcTABLE::eblcTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
+    : TTF_TABLE(owner, MakeTag("EBLC"), length, checksum, offset) {}
+
+std::unique_ptr<TTObject> eblcTABLE::clone() const {
+    auto copy = std::make_unique<eblcTABLE>(owner());
+    copy->assign(*this);
+    return copy;
+}
+
+void eblcTABLE::assign(const TTObject& other) {
+    TTF_TABLE::assign(other);
+    if (const auto* e = dynamic_cast<const eblcTABLE*>(&other); e && e != this) {
+        version = e->version;
+        m_bCarried = e->m_bCarried;
+    }
+}
+
+void eblcTABLE::reset() {
+    TTF_TABLE::reset();
+    removeChildren();
+    data().clear();
+    version = 0x00020000;
+    m_bCarried = false;
+}
+
+int eblcTABLE::readBody() {
+    removeChildren();
+    m_bCarried = false;
+    if (!readAll(data())) return error();
+    const std::vector<uint8_t>& bytes = data();
+    auto fail = [this] {
+        removeChildren();
+        data().clear();
+        setError(TTError::kRead);
+        return error();
+    };
+    ByteCursor c(bytes);
+    version = c.u32();
+    uint32_t numSizes = c.u32();
+    if (!c.ok() || c.remaining() / TTbitmapSizeTable::kSize < numSizes) return fail();
+    for (uint32_t i = 0; i < numSizes; ++i) {
+        auto size = std::make_unique<TTbitmapSizeTable>(this);
+        size->readRecord(c);
+        ByteCursor a(bytes);
+        uint32_t arrayAt = size->indexSubTableArrayOffset;
+        if (!a.seek(arrayAt) || a.remaining() / IndexSubTableArray::kEntrySize < size->numberOfIndexSubTables)
+            return fail();
+        for (uint32_t k = 0; k < size->numberOfIndexSubTables; ++k) {
+            auto sub = std::make_unique<IndexSubTableArray>(size.get());
+            sub->firstGlyphIndex = a.u16();
+            sub->lastGlyphIndex = a.u16();
+            sub->additionalOffsetToIndexSubtable = a.u32();
+            uint64_t at = uint64_t(arrayAt) + sub->additionalOffsetToIndexSubtable;
+            ByteCursor s(bytes);
+            if (!a.ok() || at > bytes.size() || !s.seek(size_t(at))) return fail();
+            if (s.remaining() >= 2 && !IndexSubTableArray::knownFormat(uint16_t(s.here()[0] << 8 | s.here()[1]))) {
+                // An index format of another revision: the whole table stays as bytes.
+                removeChildren();
+                m_bCarried = true;
+                return error();
+            }
+            if (!sub->parseSubtable(s)) return fail();
+            size->addChild(std::move(sub));
+        }
+        addChild(std::move(size));
+    }
+    data().clear();
+    return error();
+}
+
+int eblcTABLE::writeBody() {
+    if (!beginWrite()) return error();
+    if (m_bCarried) {
+        writeBytes(data());
+        return error();
+    }
+    std::vector<uint8_t> head, index;
+    ByteWriter w(head);
+    w.u32(version).u32(uint32_t(sizeCount()));
+    size_t indexStart = kHeaderSize + sizeCount() * TTbitmapSizeTable::kSize;
+    for (size_t i = 0; i < sizeCount(); ++i) {
+        TTbitmapSizeTable* size = this->size(i);
+        size_t arrayAt = indexStart + index.size();
+        size_t count = size->subtableCount();
+        // The array first, then each subtable it points at.
+        std::vector<uint8_t> subtables;
+        size_t arraySize = count * IndexSubTableArray::kEntrySize;
+        ByteWriter a(index);
+        for (size_t k = 0; k < count; ++k) {
+            IndexSubTableArray* sub = size->subtable(k);
+            sub->additionalOffsetToIndexSubtable = uint32_t(arraySize + subtables.size());
+            sub->encodeSubtable(subtables);
+        }
+        for (size_t k = 0; k < count; ++k) {
+            IndexSubTableArray* sub = size->subtable(k);
+            a.u16(sub->firstGlyphIndex).u16(sub->lastGlyphIndex).u32(sub->additionalOffsetToIndexSubtable);
+        }
+        index.insert(index.end(), subtables.begin(), subtables.end());
+        if (indexStart + index.size() > 0xFFFFFFFFu) {
+            setError(TTError::kInvalid);
+            return error();
+        }
+        size->indexSubTableArrayOffset = uint32_t(arrayAt);
+        size->indexTablesSize = uint32_t(arraySize + subtables.size());
+        size->numberOfIndexSubTables = uint32_t(count);
+        size->writeRecord(w);
+    }
+    head.insert(head.end(), index.begin(), index.end());
+    writeBytes(head);
+    return error();
+}

@@ -1,0 +1,95 @@
+#include "vheaTABLE.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "TTBytes.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+vheaTABLE::vheaTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
+    : TTF_TABLE(owner, MakeTag("vhea"), length, checksum, offset) {}
+
+std::unique_ptr<TTObject> vheaTABLE::clone() const {
+    auto copy = std::make_unique<vheaTABLE>(owner());
+    copy->assign(*this);
+    return copy;
+}
+
+void vheaTABLE::assign(const TTObject& other) {
+    TTF_TABLE::assign(other);
+    if (const auto* v = dynamic_cast<const vheaTABLE*>(&other); v && v != this)
+        static_cast<vheaFields&>(*this) = static_cast<const vheaFields&>(*v);
+}
+
+void vheaTABLE::reset() {
+    TTF_TABLE::reset();
+    static_cast<vheaFields&>(*this) = vheaFields{};
+}
+
+int vheaTABLE::readBody() {
+    std::vector<uint8_t> bytes;
+    if (!readAll(bytes)) return error();
+    ByteCursor c(bytes);
+    version = c.u32();
+    ascent = c.s16();
+    descent = c.s16();
+    lineGap = c.s16();
+    advanceHeightMax = c.u16();
+    minTopSideBearing = c.s16();
+    minBottomSideBearing = c.s16();
+    yMaxExtent = c.s16();
+    caretSlopeRise = c.s16();
+    caretSlopeRun = c.s16();
+    caretOffset = c.s16();
+    for (auto& r : reserved) r = c.s16();
+    metricDataFormat = c.s16();
+    numOfLongVerMetrics = c.u16();
+    if (!c.ok()) setError(TTError::kRead);
+    return error();
+}
+
+void vheaTABLE::recompute() {
+    TTF* f = font();
+    glyfTABLE* g = f ? f->glyf() : nullptr;
+    if (!g || g->state() == TTSource::None) return;
+    setState(TTSource::Calculated);
+    size_t count = g->glyphCount();
+    int heightMax = 0, minTsb = 32767, minBsb = 32767, extent = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const TTGLYPH* glyph = g->glyph(i);
+        int height = glyph->yMax - glyph->yMin;
+        heightMax = std::max<int>(heightMax, glyph->m_nAdvanceHeight);
+        minTsb = std::min<int>(minTsb, glyph->m_nTopSideBearing);
+        minBsb = std::min<int>(minBsb, int(glyph->m_nAdvanceHeight) - glyph->m_nTopSideBearing - height);
+        extent = std::max<int>(extent, glyph->m_nTopSideBearing + height);
+    }
+    if (count == 0) minTsb = minBsb = 0;
+    auto clamp = [](int v) { return int16_t(std::clamp(v, -32768, 32767)); };
+    advanceHeightMax = uint16_t(heightMax);
+    minTopSideBearing = clamp(minTsb);
+    minBottomSideBearing = clamp(minBsb);
+    yMaxExtent = clamp(extent);
+    // Trailing glyphs that share the last advance height need no advance of their own.
+    size_t n = count;
+    while (n >= 2 && g->glyph(n - 2)->m_nAdvanceHeight == g->glyph(count - 1)->m_nAdvanceHeight) --n;
+    numOfLongVerMetrics = uint16_t(std::min<size_t>(n, 0xFFFF));
+}
+
+int vheaTABLE::writeBody() {
+    if (!beginWrite()) return error();
+    recompute();
+    std::vector<uint8_t> bytes;
+    bytes.reserve(kSize);
+    ByteWriter w(bytes);
+    w.u32(version);
+    for (int16_t v : {ascent, descent, lineGap}) w.s16(v);
+    w.u16(advanceHeightMax);
+    for (int16_t v : {minTopSideBearing, minBottomSideBearing, yMaxExtent, caretSlopeRise, caretSlopeRun, caretOffset})
+        w.s16(v);
+    for (int16_t r : reserved) w.s16(r);
+    w.s16(metricDataFormat);
+    w.u16(numOfLongVerMetrics);
+    writeBytes(bytes);
+    return error();
+}
