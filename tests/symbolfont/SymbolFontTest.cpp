@@ -173,3 +173,56 @@ TEST(SymbolFont, TheOutputMayReplaceTheInput) {
     ASSERT_EQ(::stat(same.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0666u & ~0022u);
 }
+
+#include <filesystem>
+#include <vector>
+
+#include "MonoImage.h"
+#include "TestPictures.h"
+#include "Tracer.h"
+
+namespace {
+
+// The ring picture traced and placed as the document would.
+GlyphOutline TracedRing() {
+    MonoImage ring = RingPicture(120);
+    TraceParams params;
+    params.image = &ring;
+    EXPECT_EQ(trace(&params), 0);
+    GlyphOutline glyph;
+    if (params.result) PlaceGlyph(*params.result, PlacementParams{}, glyph);
+    return glyph;
+}
+
+}  // namespace
+
+// Every font of three Debian packages takes a traced ring at a Latin-1 character and at
+// one outside code page 1252; fontTools and ots check every result.
+TEST(SymbolFont, EveryDebianFontTakesTheSymbol) {
+    if (!HaveOracles()) GTEST_SKIP() << "fonts, ots-sanitize or python3 missing";
+    namespace fs = std::filesystem;
+    std::vector<std::string> fonts;
+    for (const char* dir : {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
+                            "/usr/share/fonts/truetype/freefont"}) {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(dir, ec))
+            if (e.path().extension() == ".ttf") fonts.push_back(e.path().string());
+    }
+    ASSERT_FALSE(fonts.empty());
+    GlyphOutline ring = TracedRing();
+    ASSERT_GT(ring.nodeCount(), 0);
+    fs::create_directories(kTmp + "/every");
+    std::string args;
+    for (const std::string& font : fonts) {
+        for (uint16_t code : {uint16_t(0xE9), uint16_t(0x2605)}) {
+            std::string out = kTmp + "/every/" + fs::path(font).stem().string() + "-" + std::to_string(code) + ".ttf";
+            int result = buildSymbolFont(font.c_str(), out.c_str(), "-Penmark", code, &ring, {});
+            ASSERT_EQ(result, 0) << font << " code " << code;
+            EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0) << out;
+            args += " '" + font + "' '" + out + "' " + std::to_string(code);
+        }
+    }
+    EXPECT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
+                    "/tests/symbolfont/check_symbol.py -Penmark" + args),
+              0);
+}

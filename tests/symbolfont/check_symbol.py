@@ -1,0 +1,135 @@
+"""Checks symbol fonts against their originals with fontTools.
+
+usage: check_symbol.py SUFFIX ORIGINAL BUILT CODE [ORIGINAL BUILT CODE ...]
+
+For each built font: one glyph more, and every per-glyph table (hmtx, loca, LTSH,
+hdmx, vmtx, post names) agrees with the new count; every character map that can hold
+CODE points it at the new glyph (Symbol maps at 0xF000 plus its code page 1252 byte),
+every other mapping, outline and advance is unchanged; the family and full names carry
+SUFFIX; the new glyph is a ring: ink on its middle circle, paper in its hole and around
+it. Prints one line per failure and exits 1 when there is any.
+"""
+import math
+import sys
+
+from fontTools.pens.pointInsidePen import PointInsidePen
+from fontTools.ttLib import TTFont
+
+failures = []
+
+
+def fail(font, what):
+    failures.append("%s: %s" % (font, what))
+
+
+def symbol_code(code):
+    try:
+        return 0xF000 + chr(code).encode("cp1252")[0]
+    except (UnicodeEncodeError, ValueError):
+        return None
+
+
+def can_hold(table, code, glyph_index):
+    if table.format == 0:
+        return code < 256 and glyph_index < 256
+    if table.format == 6:
+        return False  # a dense range may or may not be extendable; not checked
+    if table.format in (4, 2):
+        return code < 0x10000
+    return table.format in (12, 13)
+
+
+def check(suffix, original, built, code):
+    a = TTFont(original)
+    b = TTFont(built)
+    n = a["maxp"].numGlyphs
+    if b["maxp"].numGlyphs != n + 1:
+        fail(built, "numGlyphs %d, expected %d" % (b["maxp"].numGlyphs, n + 1))
+        return
+    order_a, order_b = a.getGlyphOrder(), b.getGlyphOrder()
+    new = order_b[n]
+    if len(b["hmtx"].metrics) != n + 1:
+        fail(built, "hmtx has %d entries" % len(b["hmtx"].metrics))
+    for tag in ("vmtx",):
+        if tag in b and len(b[tag].metrics) != n + 1:
+            fail(built, "%s has %d entries" % (tag, len(b[tag].metrics)))
+    if "LTSH" in b and len(b["LTSH"].yPels) != n + 1:
+        fail(built, "LTSH has %d entries" % len(b["LTSH"].yPels))
+    if "hdmx" in b:
+        for ppem, widths in b["hdmx"].hdmx.items():
+            if len(widths) != n + 1:
+                fail(built, "hdmx %d has %d entries" % (ppem, len(widths)))
+    # Character maps.
+    for ta in a["cmap"].tables:
+        tb = b["cmap"].getcmap(ta.platformID, ta.platEncID)
+        if tb is None:
+            fail(built, "cmap (%d, %d) lost" % (ta.platformID, ta.platEncID))
+            continue
+        target = code
+        if ta.platformID == 3 and ta.platEncID == 0:
+            target = symbol_code(code)
+        old = {c: order_a.index(g) for c, g in ta.cmap.items()}
+        now = {c: order_b.index(g) for c, g in tb.cmap.items()}
+        if target is not None and can_hold(ta, target, n):
+            if now.get(target) != n:
+                fail(built, "cmap (%d, %d, format %d) does not map %04X to the new glyph"
+                     % (ta.platformID, ta.platEncID, ta.format, target))
+        for c, g in old.items():
+            if c != target and now.get(c) != g:
+                fail(built, "cmap (%d, %d) changed %04X" % (ta.platformID, ta.platEncID, c))
+                break
+    # Old glyphs and advances.
+    glyf_a, glyf_b = a["glyf"], b["glyf"]
+    for i in range(0, n, max(1, n // 300)):
+        ga, gb = glyf_a[order_a[i]], glyf_b[order_b[i]]
+        if ga.numberOfContours != gb.numberOfContours:
+            fail(built, "glyph %d changed" % i)
+            break
+        if ga.numberOfContours > 0 and list(ga.coordinates) != list(gb.coordinates):
+            fail(built, "glyph %d outline changed" % i)
+            break
+        if a["hmtx"][order_a[i]][0] != b["hmtx"][order_b[i]][0]:
+            fail(built, "glyph %d advance changed" % i)
+            break
+    # Names.
+    family = b["name"].getName(1, 3, 1) or b["name"].getName(1, 1, 0)
+    if family is None or not family.toUnicode().endswith(suffix):
+        fail(built, "family name %r lacks the suffix" % (family and family.toUnicode()))
+    # The ring.
+    g = glyf_b[new]
+    if g.numberOfContours != 2:
+        fail(built, "the new glyph has %d contours, expected 2" % g.numberOfContours)
+        return
+    cx, cy = (g.xMin + g.xMax) / 2.0, (g.yMin + g.yMax) / 2.0
+    radius = (g.xMax - g.xMin) / 2.0
+    gs = b.getGlyphSet()
+
+    def inside(x, y):
+        pen = PointInsidePen(gs, (x, y))
+        gs[new].draw(pen)
+        return pen.getResult()
+
+    if inside(cx, cy):
+        fail(built, "the ring's hole is filled")
+    for k in range(16):
+        t = 2 * math.pi * k / 16
+        if not inside(cx + 0.75 * radius * math.cos(t), cy + 0.75 * radius * math.sin(t)):
+            fail(built, "the ring has a gap at %d degrees" % (k * 360 // 16))
+            break
+        if inside(cx + 1.15 * radius * math.cos(t), cy + 1.15 * radius * math.sin(t)):
+            fail(built, "ink outside the ring at %d degrees" % (k * 360 // 16))
+            break
+
+
+def main():
+    suffix = sys.argv[1]
+    args = sys.argv[2:]
+    for i in range(0, len(args), 3):
+        check(suffix, args[i], args[i + 1], int(args[i + 2], 0))
+    for f in failures:
+        print(f)
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()
