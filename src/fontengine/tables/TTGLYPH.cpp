@@ -393,9 +393,11 @@ int TTGLYPH::writeBody() {
     glyfTABLE* g = table();
     std::vector<uint8_t> local;
     std::vector<uint8_t>& bytes = g ? g->m_scratch : local;
-    bytes.clear();
+    bool asRead = m_bWriteRead && g && bytes.size() == m_nLength;
+    m_bWriteRead = false;
+    if (!asRead) bytes.clear();
     try {
-        int code = encode(bytes);
+        int code = asRead ? TTError::kOk : encode(bytes);
         if (code != TTError::kOk) {
             setError(code);
             return error();

@@ -125,6 +125,9 @@ public:
     uint32_t m_nLength = 0;
     bool m_bLoaded = false;
     bool m_bResident = false;
+    // Set by the glyf table for one write: the outline was decoded only for this write,
+    // so the bytes just read (the table's scratch buffer) are written unchanged.
+    bool m_bWriteRead = false;
 
     int16_t numberOfContours = 0;
     int16_t xMin = 0;

@@ -80,6 +80,10 @@ int glyfTABLE::writeBody() {
     for (size_t i = 0; i < glyphCount(); ++i) {
         TTGLYPH* g = glyph(i);
         uint64_t at = out->tell();
+        // A glyph nobody has decoded since the font was read is written as the bytes it
+        // was read from: decoding still checks it and counts it for maxp, but the
+        // re-encoding, most of the write's time, is saved.
+        g->m_bWriteRead = !g->m_bResident && !g->m_bLoaded && g->m_nKind != TTGLYPH::Empty;
         if (g->m_bResident) g->updateBoundingBox();
         else if (g->ensureLoaded() != TTError::kOk) {
             setError(g->error());
