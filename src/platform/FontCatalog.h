@@ -25,10 +25,13 @@ struct InstalledFace {
     std::vector<int32_t> charsets;
 };
 
+// The engine's reader: the code page bits of a font file's OS/2 table (version 1 on).
+bool ReadCodePageRanges(const std::string& path, uint32_t& range1, uint32_t& range2);
+
 // Every installed TrueType face (glyf outlines in a .ttf file; collections and CFF fonts
 // are left out, since the engine cannot extend them), sorted by full name. charsets come
-// from reader; without one, or when it finds nothing, a face counts as Western (0).
-std::vector<InstalledFace> ListInstalledFonts(const CodePageReader& reader = {});
+// from reader; when it finds nothing, a face counts as Western (0).
+std::vector<InstalledFace> ListInstalledFonts(const CodePageReader& reader = ReadCodePageRanges);
 
 // The file of the installed face with this full name; empty when there is none.
 std::string LookupFontFile(const std::string& fullName);

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "FontCatalog.h"
 
 TEST(FontCatalog, ListsTheInstalledTrueTypeFacesWithTheirFiles) {
@@ -16,6 +18,13 @@ TEST(FontCatalog, ListsTheInstalledTrueTypeFacesWithTheirFiles) {
         if (f.fullName == "DejaVu Sans") sans = &f;
     }
     ASSERT_NE(sans, nullptr);
+    // DejaVu Sans declares Latin 1, Latin 2, Cyrillic, Greek, Turkish, Baltic and more.
+    for (int32_t charset : {0, 238, 204, 161, 162, 186})
+        EXPECT_NE(std::find(sans->charsets.begin(), sans->charsets.end(), charset), sans->charsets.end())
+            << charset;
+    uint32_t r1 = 0, r2 = 0;
+    EXPECT_TRUE(ReadCodePageRanges(sans->path, r1, r2));
+    EXPECT_FALSE(ReadCodePageRanges("/nonexistent.ttf", r1, r2));
     EXPECT_EQ(sans->family, "DejaVu Sans");
     EXPECT_EQ(sans->weight, 400);
     EXPECT_FALSE(sans->italic);
