@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -26,8 +27,18 @@ bool HaveOracles() {
 
 int Shell(const std::string& cmd) { return std::system(cmd.c_str()); }
 
+// Each test process works in a folder of its own: ctest runs tests side by side.
+std::string Scratch() {
+    static const std::string dir = [] {
+        std::string d = kTmp + "/run-" + std::to_string(::getpid());
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
 std::string Derive(const std::string& mode) {
-    std::string out = kTmp + "/" + mode + ".ttf";
+    std::string out = Scratch() + "/" + mode + ".ttf";
     std::string cmd = "/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
                       "/tests/symbolfont/derive_font.py '" + kLiberation + "' '" + out + "' " + mode;
     return Shell(cmd) == 0 ? out : std::string();
@@ -59,7 +70,7 @@ GlyphOutline Symbol() {
 
 // Runs a fontTools check on the built font; the script sees a (original) and b (built).
 int Check(const std::string& original, const std::string& built, const std::string& body) {
-    std::string script = kTmp + "/check.py";
+    std::string script = Scratch() + "/check.py";
     WriteAll(script, "import sys\nfrom fontTools.ttLib import TTFont\na = TTFont(sys.argv[1]); b = TTFont(sys.argv[2])\n"
                      "n = a['maxp'].numGlyphs; g = b.getGlyphOrder()[n]\nok = True\n" + body +
                      "\nsys.exit(0 if ok else 1)\n");
@@ -84,7 +95,7 @@ TEST(SymbolFont, BuildsAValidFontWithTheSymbolAtTheCharacter) {
     if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
     std::string src = Derive("post3");
     ASSERT_FALSE(src.empty());
-    std::string out = kTmp + "/built.ttf";
+    std::string out = Scratch() + "/built.ttf";
     GlyphOutline glyph = Symbol();
     std::vector<intptr_t> positions;
     int result = buildSymbolFont(src.c_str(), out.c_str(), "-Penmark", 0x41, &glyph,
@@ -114,7 +125,7 @@ TEST(SymbolFont, ScalesToTheFontsEmAndRefusesWhatWouldNotFit) {
     if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
     std::string big = Derive("em16384");
     ASSERT_FALSE(big.empty());
-    std::string out = kTmp + "/big.ttf";
+    std::string out = Scratch() + "/big.ttf";
     GlyphOutline glyph = Symbol();
     ASSERT_EQ(buildSymbolFont(big.c_str(), out.c_str(), nullptr, 0x2022, &glyph, {}), 0);
     EXPECT_EQ(Check(big, out, "gl = b['glyf'][g]; ok = (gl.yMin, gl.yMax) == (0, 8192)\n"
@@ -133,7 +144,7 @@ TEST(SymbolFont, FailuresLeaveTheDestinationAsItWas) {
     std::string src = Derive("post3");
     ASSERT_FALSE(src.empty());
     GlyphOutline glyph = Symbol();
-    std::string out = kTmp + "/keep.ttf";
+    std::string out = Scratch() + "/keep.ttf";
     WriteAll(out, "the user's old file");
 
     auto stop = [](int32_t code, intptr_t param) -> int32_t { return code == 1 && param == 50 ? 3000 : 0; };
@@ -149,21 +160,21 @@ TEST(SymbolFont, FailuresLeaveTheDestinationAsItWas) {
 
     EXPECT_EQ(buildSymbolFont(nullptr, out.c_str(), "", 0x41, &glyph, {}), -1);
     EXPECT_EQ(buildSymbolFont(src.c_str(), out.c_str(), "", 0x41, nullptr, {}), -1);
-    EXPECT_EQ(buildSymbolFont((kTmp + "/none.ttf").c_str(), out.c_str(), "", 0x41, &glyph, {}), ENOENT);
-    EXPECT_EQ(buildSymbolFont(src.c_str(), (kTmp + "/no/dir/x.ttf").c_str(), "", 0x41, &glyph, {}), ENOENT);
-    std::string notFont = kTmp + "/text.ttf";
+    EXPECT_EQ(buildSymbolFont((Scratch() + "/none.ttf").c_str(), out.c_str(), "", 0x41, &glyph, {}), ENOENT);
+    EXPECT_EQ(buildSymbolFont(src.c_str(), (Scratch() + "/no/dir/x.ttf").c_str(), "", 0x41, &glyph, {}), ENOENT);
+    std::string notFont = Scratch() + "/text.ttf";
     WriteAll(notFont, "not a font at all, just some text that is long enough to read a header");
     WriteAll(out, "the user's old file");
     EXPECT_GT(buildSymbolFont(notFont.c_str(), out.c_str(), "", 0x41, &glyph, {}), 0);
     EXPECT_EQ(ReadAll(out), "the user's old file");
     // Nothing is left behind beside the destination.
-    EXPECT_EQ(Shell("ls -a '" + kTmp + "' | grep -q penmark-"), 256);
+    EXPECT_EQ(Shell("ls -a '" + Scratch() + "' | grep -q penmark-"), 256);
 }
 
 TEST(SymbolFont, TheOutputMayReplaceTheInput) {
     if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
     std::string src = Derive("post3");
-    std::string same = kTmp + "/same.ttf";
+    std::string same = Scratch() + "/same.ttf";
     WriteAll(same, ReadAll(src));
     GlyphOutline glyph = Symbol();
     ASSERT_EQ(buildSymbolFont(same.c_str(), same.c_str(), "-S", 0x42, &glyph, {}), 0);
@@ -211,11 +222,11 @@ TEST(SymbolFont, EveryDebianFontTakesTheSymbol) {
     ASSERT_FALSE(fonts.empty());
     GlyphOutline ring = TracedRing();
     ASSERT_GT(ring.nodeCount(), 0);
-    fs::create_directories(kTmp + "/every");
+    fs::create_directories(Scratch() + "/every");
     std::string args;
     for (const std::string& font : fonts) {
         for (uint16_t code : {uint16_t(0xE9), uint16_t(0x2605)}) {
-            std::string out = kTmp + "/every/" + fs::path(font).stem().string() + "-" + std::to_string(code) + ".ttf";
+            std::string out = Scratch() + "/every/" + fs::path(font).stem().string() + "-" + std::to_string(code) + ".ttf";
             int result = buildSymbolFont(font.c_str(), out.c_str(), "-Penmark", code, &ring, {});
             ASSERT_EQ(result, 0) << font << " code " << code;
             EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0) << out;
