@@ -20,3 +20,6 @@ constexpr int kCliNoCharMap = 62221;
 constexpr int kCliSaveFailed = 62222;
 constexpr int kCliUnplaceable = 62223;
 constexpr int kCliSelectionOutside = 62224;
+constexpr int kCliUsageDump = 62240;
+constexpr int kCliCannotOpen = 62241;
+constexpr int kCliUnreadableFont = 62242;

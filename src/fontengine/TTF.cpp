@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TTBytes.h"
+#include "TTDump.h"
 #include "tables/glyfTABLE.h"
 #include "tables/headTABLE.h"
 #include "tables/hheaTABLE.h"
@@ -326,4 +327,47 @@ int TTF::writeBody() {
     }
     if (!out->seek(fileEnd) || !out->flush()) return fail(TTError::kWrite);
     return error();
+}
+
+int TTF::dumpText(FILE* out) {
+    std::fputs("\n*** Torvane version 3.0.\n*** TrueType font decompiler.\n\n", out);
+    for (size_t pos = 0; pos < childCount(); ++pos) {
+        auto* t = static_cast<TTF_TABLE*>(child(pos));
+        std::fprintf(out, "* Table '%4.4s' is at offset %8.8lx, its length = %8.8lx, checksum = 0x%8.8lx\n",
+                     TagText(t->tag()).c_str(), (unsigned long)t->m_nOffset, (unsigned long)t->m_nLength,
+                     (unsigned long)t->m_nChecksum);
+    }
+    for (size_t pos = 0; pos < childCount(); ++pos) {
+        int code = static_cast<TTF_TABLE*>(child(pos))->dumpText(out);
+        if (code != TTError::kOk) return code;
+    }
+    return std::ferror(out) ? TTError::kWrite : TTError::kOk;
+}
+
+void TTF::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", m_nVersion);
+    sink.field("numTables", long(childCount()));
+    sink.field("searchRange", m_nSearchRange);
+    sink.field("entrySelector", m_nEntrySelector);
+    sink.field("rangeShift", m_nRangeShift);
+}
+
+void TTF::dumpStructured(TTDumpSink& sink) {
+    sink.put(label());
+    sink.put(" = {\n");
+    dumpFields(sink);
+    // The registry's tables in dump order (glyph data last), then the tables the
+    // engine keeps as bytes, in file order.
+    std::vector<TTF_TABLE*> order;
+    for (int index : TableRegistry::dumpOrder())
+        if (TTF_TABLE* t = table(index)) order.push_back(t);
+    for (size_t pos = 0; pos < childCount(); ++pos) {
+        auto* t = static_cast<TTF_TABLE*>(child(pos));
+        if (TableRegistry::indexOf(t->tag()) < 0) order.push_back(t);
+    }
+    for (TTF_TABLE* t : order)
+        sink.print("* Table '%s'\t*(position = %5lx length = %5lx)\n", TagText(t->tag()).c_str(),
+                   (unsigned long)t->m_nOffset, (unsigned long)t->m_nLength);
+    for (TTF_TABLE* t : order) t->dumpStructured(sink);
+    sink.put("}\n");
 }

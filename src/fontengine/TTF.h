@@ -33,6 +33,11 @@ public:
     int writeBody() override;
     // A new font: the ten basic tables at their defaults.
     void reset() override;
+    // The plain listing of the whole font: banner, directory lines, every table.
+    int dumpText(FILE* out) override;
+    // The fields, a line per table in the structured-dump order, then the tables.
+    void dumpStructured(TTDumpSink& sink) override;
+    void dumpFields(TTDumpSink& sink) override;
 
     // The offset table and directory, creating the table objects (nothing on a font
     // already read).

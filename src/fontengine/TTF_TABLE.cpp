@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "TTDump.h"
 #include "TTF.h"
 
 std::string TagText(uint32_t tag) {
@@ -148,3 +149,16 @@ int TTF_TABLE::followGlyphCount(uint32_t oldCount, uint32_t newCount) {
     setError(code);
     return code;
 }
+
+int TTF_TABLE::dumpText(FILE* out) {
+    if (state() == TTSource::None) return TTError::kOk;
+    dumpHeader(out);
+    dumpLines(out);
+    return std::ferror(out) ? TTError::kWrite : TTError::kOk;
+}
+
+void TTF_TABLE::dumpHeader(FILE* out) {
+    std::fprintf(out, "\nTable %4.4s ;source: %s\n", TagText(m_nTag).c_str(), SourceName(state()));
+}
+
+void TTF_TABLE::dumpFields(TTDumpSink& sink) { sink.array("data", m_data.data(), m_data.size()); }

@@ -25,6 +25,7 @@ public:
     const char* typeName() const override { return "type_TTF_TABLE"; }
     // The tag as a 4-character string.
     std::string name() const override { return TagText(m_nTag); }
+    bool hasName() const override { return true; }
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
 
@@ -35,6 +36,13 @@ public:
     // Called before writing when the font's glyph count differs from the count it was
     // read with. A table whose content is tied to the glyph count follows the change
     // or answers error 7; every other table answers 0.
+    // The header line, then the table's own lines; nothing for a table in state "none".
+    int dumpText(FILE* out) override;
+    // "\nTable <tag> ;source: <state>\n".
+    virtual void dumpHeader(FILE* out);
+    // The raw bytes as "data".
+    void dumpFields(TTDumpSink& sink) override;
+
     virtual int followGlyphCount(uint32_t oldCount, uint32_t newCount);
 
     uint32_t tag() const { return m_nTag; }
@@ -55,6 +63,8 @@ public:
     bool m_bReadDone = false;
 
 protected:
+    // The lines after the header; a plain table prints none.
+    virtual void dumpLines(FILE*) {}
     // Resolves the input, marks the table imported and seeks to its input offset.
     bool beginRead();
     // beginRead, then the whole table into bytes; error 4 when the file is shorter than

@@ -1,5 +1,7 @@
 #include "TTObject.h"
 
+#include "TTDump.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -190,4 +192,18 @@ size_t TTStreamed::writeUnits(const void* src, size_t unitSize, size_t count) {
         return 0;
     }
     return unitSize * count;
+}
+
+void TTObject::dumpStructured(TTDumpSink& sink) {
+    sink.put(label());
+    sink.put(" ");
+    if (hasName()) {
+        sink.put("'");
+        sink.put(name());
+        sink.put("' ");
+    }
+    sink.put("= {\n");
+    dumpFields(sink);
+    for (auto& c : m_children) c->dumpStructured(sink);
+    sink.put("}\n");
 }

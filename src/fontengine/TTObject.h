@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,6 +31,7 @@ enum class TTSource : uint16_t { None = 0, Initiated = 1, Imported = 2, Calculat
 const char* SourceName(TTSource state);
 
 class TTStreamed;
+class TTDumpSink;
 
 class TTObject {
 public:
@@ -47,6 +49,12 @@ public:
     virtual std::unique_ptr<TTObject> clone() const;
     // Copies other's fields, duplicating its strings and children.
     virtual void assign(const TTObject& other);
+    // The structured dump: label, name, "= {", the fields, the children's dumps, "}".
+    virtual void dumpStructured(TTDumpSink& sink);
+    // The object's own fields as name = value lines; none in a plain object.
+    virtual void dumpFields(TTDumpSink&) {}
+    // The object has a name of its own (tables: their tag).
+    virtual bool hasName() const { return m_pName != nullptr; }
 
     void setName(const std::string& text);
     void setLabel(const std::string& text);
@@ -100,6 +108,8 @@ public:
     virtual int writeBody() = 0;
     virtual int writeTo(TTStream* stream);
     virtual int write(TTStream* stream) { return writeTo(stream); }
+    // The plain listing; answers 0, or error 8 when the stream failed.
+    virtual int dumpText(FILE*) { return TTError::kOk; }
     // Back to the object's defaults: state "initiated", error 0.
     virtual void reset();
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "TTBytes.h"
+#include "TTDump.h"
 
 // Line metrics of one bitmap size, horizontal or vertical (12 bytes).
 struct SbitLineMetrics {
@@ -70,3 +71,34 @@ struct BigGlyphMetrics {
         w.u8(uint8_t(vertBearingX)).u8(uint8_t(vertBearingY)).u8(vertAdvance);
     }
 };
+
+// The structured dump of the metric records.
+inline void DumpLineMetrics(TTDumpSink& sink, const char* name, const SbitLineMetrics& m) {
+    sink.begin(name);
+    sink.field("ascender", m.ascender);
+    sink.field("descender", m.descender);
+    sink.field("widthMax", m.widthMax);
+    sink.field("caretSlopeNumerator", m.caretSlopeNumerator);
+    sink.field("caretSlopeDenominator", m.caretSlopeDenominator);
+    sink.field("caretOffset", m.caretOffset);
+    sink.field("minOriginSB", m.minOriginSB);
+    sink.field("minAdvanceSB", m.minAdvanceSB);
+    sink.field("maxBeforeBL", m.maxBeforeBL);
+    sink.field("minAfterBL", m.minAfterBL);
+    sink.field("pad1", m.pad1);
+    sink.field("pad2", m.pad2);
+    sink.end();
+}
+
+inline void DumpBigMetrics(TTDumpSink& sink, const BigGlyphMetrics& m) {
+    sink.begin("bigMetrics");
+    sink.field("height", m.height);
+    sink.field("width", m.width);
+    sink.field("horiBearingX", m.horiBearingX);
+    sink.field("horiBearingY", m.horiBearingY);
+    sink.field("horiAdvance", m.horiAdvance);
+    sink.field("vertBearingX", m.vertBearingX);
+    sink.field("vertBearingY", m.vertBearingY);
+    sink.field("vertAdvance", m.vertAdvance);
+    sink.end();
+}

@@ -1,5 +1,16 @@
 #include "IndexSubTableArray.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 std::unique_ptr<TTObject> IndexSubTableArray::clone() const {
     auto copy = std::make_unique<IndexSubTableArray>(owner());
     copy->assign(*this);
@@ -80,4 +91,24 @@ void IndexSubTableArray::encodeSubtable(std::vector<uint8_t>& out) const {
         break;
     }
     while (out.size() % 4) out.push_back(0);
+}
+
+void IndexSubTableArray::dumpFields(TTDumpSink& sink) {
+    sink.field("firstGlyphIndex", firstGlyphIndex);
+    sink.field("lastGlyphIndex", lastGlyphIndex);
+    sink.field("additionalOffsetToIndexSubtable", long(additionalOffsetToIndexSubtable));
+    sink.field("indexFormat", indexFormat);
+    sink.field("imageFormat", imageFormat);
+    sink.field("imageDataOffset", long(imageDataOffset));
+    if (indexFormat == 2 || indexFormat == 5) {
+        sink.field("imageSize", long(imageSize));
+        DumpBigMetrics(sink, bigMetrics);
+    }
+    if (indexFormat == 1 || indexFormat == 3) sink.array("offsetArray", offsets.data(), offsets.size());
+    if (indexFormat == 4) {
+        sink.field("numGlyphs", long(glyphArray.empty() ? 0 : glyphArray.size() - 1));
+        for (const SbitGlyphOffset& g : glyphArray)
+            sink.print("glyphArray = {glyphID = %u\toffset = %u}\n", g.glyphID, g.sbitOffset);
+    }
+    if (indexFormat == 5) sink.array("glyphIdArray", glyphIdArray.data(), glyphIdArray.size());
 }

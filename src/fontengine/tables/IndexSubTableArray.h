@@ -34,6 +34,7 @@ public:
 
     explicit IndexSubTableArray(TTObject* owner = nullptr) : TTObject(owner) {}
     const char* typeName() const override { return "type_IndexSubTableArray"; }
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
 

@@ -1,6 +1,17 @@
 #include "OS2TABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <array>
 
 #include "GlyphNames.h"
@@ -246,4 +257,91 @@ int OS2TABLE::writeBody() {
     w.bytes(m_tail.data(), m_tail.size());
     writeBytes(bytes);
     return error();
+}
+
+void OS2TABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %04x, xavgcw = %d, WeightClass = %s, WidthClass = %s, fsType = %x\n", version,
+                 xAvgCharWidth, TTText::WeightClassName(usWeightClass), TTText::WidthClassName(usWidthClass), fsType);
+    std::fprintf(out, "ySubscript: XSize = %d, YSize = %d, XOffset = %d, YOffset = %d\n", ySubscriptXSize,
+                 ySubscriptYSize, ySubscriptXOffset, ySubscriptYOffset);
+    std::fprintf(out, "ySuperscript: XSize = %d, YSize = %d, XOffset = %d, YOffset = %d\n", ySuperscriptXSize,
+                 ySuperscriptYSize, ySuperscriptXOffset, ySuperscriptYOffset);
+    std::fprintf(out, "yStrikeoutSize = %d, yStrikeoutPosition = %d\n", yStrikeoutSize, yStrikeoutPosition);
+    std::fprintf(out, "FamilyClass = %s(%02x)\nPANOSE:\n", TTText::FamilyClassName(sFamilyClass),
+                 unsigned(uint16_t(sFamilyClass) & 0xFF));
+    for (int d = 0; d < 10; ++d)
+        std::fprintf(out, "%s = %s\n", TTText::PanoseDigitName(d), TTText::PanoseValueName(d, panose[size_t(d)]));
+    std::fprintf(out, "UnicodeRange = %8.8lx %8.8lx %8.8lx %8.8lx, which means:\n", (unsigned long)unicoderange[0],
+                 (unsigned long)unicoderange[1], (unsigned long)unicoderange[2], (unsigned long)unicoderange[3]);
+    for (int bit = 0; bit < 128; ++bit)
+        if (unicoderange[size_t(bit / 32)] & (1u << (bit % 32))) {
+            const char* name = TTText::UnicodeRangeName(bit);
+            if (*name) std::fprintf(out, "    %s\n", name);
+            else std::fprintf(out, "    bit %d\n", bit);
+        }
+    std::fprintf(out, "\n  vendor = '%4.4s'", std::string(achVendID.begin(), achVendID.end()).c_str());
+    std::fputs("\n  Selection:", out);
+    static const char* const kSelection[] = {"ITALIC", "UNDERSCORE", "NEGATIVE", "OUTLINED",
+                                             "STRIKEOUT", "BOLD", "REGULAR"};
+    bool any = false;
+    for (int bit = 0; bit < 7; ++bit)
+        if (Selection & (1u << bit)) {
+            std::fprintf(out, " %s", kSelection[bit]);
+            any = true;
+        }
+    if (!any) std::fputs(" none", out);
+    std::fprintf(out, "\n  Char indices: %x..%x, Typo Ascender = %d, Descender = %d, Line Gap = %d\n",
+                 usFirstCharIndex, usLastCharIndex, sTypoAscender, sTypoDescender, sTypoLineGap);
+    std::fprintf(out, "Win: Ascent = %d, Descent = %d\n", usWinAscent, usWinDescent);
+    if (version == 0) return;
+    std::fprintf(out, "CodePage Range = %08x%08x, which means\n", unsigned(codepagerange[1]),
+                 unsigned(codepagerange[0]));
+    for (int bit = 0; bit < 64; ++bit)
+        if (codepagerange[size_t(bit / 32)] & (1u << (bit % 32)))
+            std::fprintf(out, "    %s\n", TTText::CodePageName(bit));
+}
+
+void OS2TABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("xAvgCharWidth", xAvgCharWidth);
+    sink.field("usWeightClass", usWeightClass);
+    sink.field("usWidthClass", usWidthClass);
+    sink.field("fsType", fsType);
+    sink.field("ySubscriptXSize", ySubscriptXSize);
+    sink.field("ySubscriptYSize", ySubscriptYSize);
+    sink.field("ySubscriptXOffset", ySubscriptXOffset);
+    sink.field("ySubscriptYOffset", ySubscriptYOffset);
+    sink.field("ySuperscriptXSize", ySuperscriptXSize);
+    sink.field("ySuperscriptYSize", ySuperscriptYSize);
+    sink.field("ySuperscriptXOffset", ySuperscriptXOffset);
+    sink.field("ySuperscriptYOffset", ySuperscriptYOffset);
+    sink.field("yStrikeoutSize", yStrikeoutSize);
+    sink.field("yStrikeoutPosition", yStrikeoutPosition);
+    sink.field("sFamilyClass", sFamilyClass);
+    sink.array("panose", panose.data(), panose.size());
+    sink.array("unicoderange", unicoderange.data(), unicoderange.size());
+    std::string vendor;
+    for (uint8_t b : achVendID) vendor += b >= 0x20 && b < 0x7F ? char(b) : '.';
+    sink.fieldText("achVendID", vendor);
+    sink.field("Selection", Selection);
+    sink.field("usFirstCharIndex", usFirstCharIndex);
+    sink.field("usLastCharIndex", usLastCharIndex);
+    if (m_bShortVersion0) return;
+    sink.field("sTypoAscender", sTypoAscender);
+    sink.field("sTypoDescender", sTypoDescender);
+    sink.field("sTypoLineGap", sTypoLineGap);
+    sink.field("usWinAscent", usWinAscent);
+    sink.field("usWinDescent", usWinDescent);
+    if (version >= 1) sink.array("codepagerange", codepagerange.data(), codepagerange.size());
+    if (version >= 2) {
+        sink.field("sxHeight", sxHeight);
+        sink.field("sCapHeight", sCapHeight);
+        sink.field("usDefaultChar", usDefaultChar);
+        sink.field("usBreakChar", usBreakChar);
+        sink.field("usMaxContext", usMaxContext);
+    }
+    if (version >= 5) {
+        sink.field("usLowerOpticalPointSize", usLowerOpticalPointSize);
+        sink.field("usUpperOpticalPointSize", usUpperOpticalPointSize);
+    }
 }

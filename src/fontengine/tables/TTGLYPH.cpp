@@ -1,6 +1,17 @@
 #include "TTGLYPH.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <new>
 
 #include "TTBytes.h"
@@ -532,4 +543,203 @@ int TTGLYPH::flattenInto(std::vector<GlyphPoint>& points, std::vector<uint16_t>&
     }
     if (!wasLoaded) releaseOutline();
     return TTError::kOk;
+}
+
+namespace {
+constexpr int kPictureColumns = 25;
+constexpr int kPictureRows = 15;
+
+// The 25 x 15 character picture of a simple glyph: points as "x" (on the curve) and
+// "o" (off it), each contour's consecutive points joined by a line of dots.
+void DrawPicture(FILE* out, const TTGLYPH& g, const std::vector<GlyphPoint>& points) {
+    int64_t x0 = std::min<int64_t>(g.xMin, 0), y0 = std::min<int64_t>(g.yMin, 0);
+    int64_t s = std::max((g.xMax - x0) * 6 / 5 + 2, (g.yMax - y0) * 6 / 5 + 2);
+    if (s <= 0) s = 1;
+    auto column = [&](const GlyphPoint& p) { return int(std::clamp<int64_t>((p.x - x0) * 24 / s, 0, 24)); };
+    auto row = [&](const GlyphPoint& p) { return int(std::clamp<int64_t>((y0 - p.y) * 14 / s + 14, 0, 14)); };
+    char grid[kPictureRows][kPictureColumns];
+    std::memset(grid, ' ', sizeof grid);
+    auto line = [&](int c0, int r0, int c1, int r1) {
+        int dc = std::abs(c1 - c0), dr = -std::abs(r1 - r0);
+        int sc = c0 < c1 ? 1 : -1, sr = r0 < r1 ? 1 : -1, err = dc + dr;
+        for (;;) {
+            grid[r0][c0] = '.';
+            if (c0 == c1 && r0 == r1) break;
+            int e2 = 2 * err;
+            if (e2 >= dr) err += dr, c0 += sc;
+            if (e2 <= dc) err += dc, r0 += sr;
+        }
+    };
+    size_t start = 0;
+    for (uint16_t end : g.m_endPoints) {
+        if (end < start || end >= points.size()) break;
+        for (size_t i = start; i <= end; ++i) {
+            const GlyphPoint& a = points[i];
+            const GlyphPoint& b = points[i == end ? start : i + 1];
+            line(column(a), row(a), column(b), row(b));
+        }
+        start = size_t(end) + 1;
+    }
+    for (const GlyphPoint& p : points) grid[row(p)][column(p)] = (p.flags & PointFlag::OnCurve) ? 'x' : 'o';
+    std::fputs("\n|-------------------------", out);
+    for (auto& r : grid) {
+        std::fputs("|\n|", out);
+        std::fwrite(r, 1, kPictureColumns, out);
+    }
+    std::fputs("|\n|-------------------------|\n", out);
+}
+
+// False when a contour is broken, which ends the glyph's listing.
+bool ListSimple(FILE* out, TTGLYPH& g) {
+    if (g.m_endPoints.empty()) {
+        std::fputs("\nendpoint missing (?!)\n", out);
+        return true;
+    }
+    TTText::Array<unsigned>(out, "\nglyph.endpoint[%d] = {\n", g.m_endPoints.size(), 10,
+                            [&](size_t i) { return g.m_endPoints[i]; }, "%4d, ", "%4d\n");
+    for (uint16_t end : g.m_endPoints)
+        if (end >= g.m_points.size()) {
+            std::fputs("\nThe contour is incorrect.\n", out);
+            return false;
+        }
+    // The flags as writing computes them.
+    std::vector<GlyphPoint> saved = g.m_points;
+    g.computeFlags();
+    std::vector<GlyphPoint> points;
+    points.swap(g.m_points);
+    g.m_points = std::move(saved);
+    DrawPicture(out, g, points);
+    static const struct { uint16_t bit; const char* name; } kFlags[] = {
+        {PointFlag::xShort, "xSh "}, {PointFlag::yShort, "ySh "}, {PointFlag::Repeat, "Rep "},
+        {PointFlag::xSame, "xSm "},  {PointFlag::ySame, "ySm "}};
+    for (size_t i = 0; i < points.size(); ++i) {
+        const GlyphPoint& p = points[i];
+        std::fprintf(out, "%3d:(%d,%d)\t%s", int(i), p.x, p.y, (p.flags & PointFlag::OnCurve) ? "ON  " : "OFF ");
+        for (const auto& f : kFlags)
+            if (p.flags & f.bit) std::fputs(f.name, out);
+        std::fputs("\n", out);
+    }
+    return true;
+}
+
+const struct {
+    uint16_t bit;
+    const char* shortName;
+    const char* fullName;
+} kComponentFlags[] = {{ComponentFlag::ARG_1_AND_2_ARE_WORDS, "1_2_WORDS", "ARG_1_AND_2_ARE_WORDS"},
+                       {ComponentFlag::ARGS_ARE_XY_VALUES, "XY_VALUES", "ARGS_ARE_XY_VALUES"},
+                       {ComponentFlag::ROUND_XY_TO_GRID, "XY_TO_GRID", "ROUND_XY_TO_GRID"},
+                       {ComponentFlag::WE_HAVE_A_SCALE, "SCALE", "WE_HAVE_A_SCALE"},
+                       {ComponentFlag::MORE_COMPONENTS, "MORE", "MORE_COMPONENTS"},
+                       {ComponentFlag::WE_HAVE_AN_X_AND_Y_SCALE, "XY_SCALE", "WE_HAVE_AN_X_AND_Y_SCALE"},
+                       {ComponentFlag::WE_HAVE_A_TWO_BY_TWO, "TWO_BY_TWO", "WE_HAVE_A_TWO_BY_TWO"},
+                       {ComponentFlag::WE_HAVE_INSTRUCTIONS, "INSTRUCTIONS", "WE_HAVE_INSTRUCTIONS"},
+                       {ComponentFlag::USE_MY_METRICS, "MY_METRICS", "USE_MY_METRICS"}};
+
+void ListComposite(FILE* out, const TTGLYPH& g) {
+    std::fprintf(out, "composite, %d components.", int(g.m_components.size()));
+    for (size_t i = 0; i < g.m_components.size(); ++i) {
+        const GlyphComponent& c = g.m_components[i];
+        std::fprintf(out, "\n\tcomp#%d [%4d] ", int(i), c.glyphIndex);
+        if (c.flags & ComponentFlag::ARGS_ARE_XY_VALUES) std::fprintf(out, "offset = (%d, %d)", c.arg1, c.arg2);
+        else std::fprintf(out, "to match: %d, matched: %d", c.arg1, c.arg2);
+        std::fprintf(out, "\tflags = %04x (", c.flags);
+        for (const auto& f : kComponentFlags)
+            if (c.flags & f.bit) std::fprintf(out, " %s", f.shortName);
+        std::fputs(" )\n", out);
+        if (c.flags & ComponentFlag::WE_HAVE_A_SCALE) std::fprintf(out, "scale = %d\n", c.scale);
+        else if (c.flags & ComponentFlag::WE_HAVE_AN_X_AND_Y_SCALE) std::fprintf(out, "xyscale = (%d, %d)\n", c.xx, c.yy);
+        else if (c.flags & ComponentFlag::WE_HAVE_A_TWO_BY_TWO)
+            std::fprintf(out, "matrix = (%d, %d, %d, %d)\n", c.xx, c.xy, c.yx, c.yy);
+    }
+}
+}  // namespace
+
+int TTGLYPH::dumpText(FILE* out) {
+    bool wasLoaded = m_bLoaded;
+    if (!m_bResident && m_nKind != Empty && ensureLoaded() != TTError::kOk) return error();
+    std::fprintf(out, "\nGlyph # %4i: %8lx", int(m_nIndex), (unsigned long)m_nOffset);
+    std::fprintf(out, "(%d,%d)..(%d,%d): ", xMin, yMin, xMax, yMax);
+    bool whole = true;
+    if (m_nKind == Empty) std::fputs("empty.", out);
+    else if (m_nKind == Composite) ListComposite(out, *this);
+    else whole = ListSimple(out, *this);
+    if (whole)
+        TTText::Array<unsigned>(out, "\nglyph.instr[%d] = {\n", m_instructions.size(), 20,
+                            [&](size_t i) { return m_instructions[i]; }, "%02x, ", "%02x\n");
+    if (!wasLoaded) releaseOutline();
+    return std::ferror(out) ? TTError::kWrite : TTError::kOk;
+}
+
+void TTGLYPH::dumpFields(TTDumpSink& sink) {
+    bool wasLoaded = m_bLoaded;
+    if (!m_bResident && m_nKind != Empty && ensureLoaded() != TTError::kOk) {
+        sink.field("index", m_nIndex);
+        sink.field("error", error());
+        return;
+    }
+    sink.field("index", m_nIndex);
+    sink.field("kind", m_nKind);
+    sink.field("offset", long(m_nOffset));
+    sink.field("length", long(m_nLength));
+    sink.field("numberOfContours", numberOfContours);
+    sink.field("xMin", xMin);
+    sink.field("yMin", yMin);
+    sink.field("xMax", xMax);
+    sink.field("yMax", yMax);
+    sink.field("advanceWidth", m_nAdvanceWidth);
+    sink.field("leftSideBearing", m_nLeftSideBearing);
+    sink.field("advanceHeight", m_nAdvanceHeight);
+    sink.field("topSideBearing", m_nTopSideBearing);
+    sink.field("yPels", m_nYPels);
+    sink.fieldText("glyphName", GlyphNames::text(m_name));
+    if (m_nKind == Simple) {
+        sink.array("endPtsOfContours", m_endPoints.data(), m_endPoints.size());
+        std::vector<GlyphPoint> saved = m_points;
+        computeFlags();
+        std::vector<GlyphPoint> points;
+        points.swap(m_points);
+        m_points = std::move(saved);
+        static const struct { uint16_t bit; const char* name; } kFlags[] = {
+            {PointFlag::OnCurve, " OnCurve"}, {PointFlag::xShort, " xShort"}, {PointFlag::yShort, " yShort"},
+            {PointFlag::Repeat, " Repeat"},   {PointFlag::xSame, " xSame"},   {PointFlag::ySame, " ySame"}};
+        sink.print("points[%zu] = {\n", points.size());
+        for (const GlyphPoint& p : points) {
+            sink.print("x = %d\ty = %d\tflags =", p.x, p.y);
+            for (const auto& f : kFlags)
+                if (p.flags & f.bit) sink.put(f.name);
+            sink.put("\n");
+        }
+        sink.put("}\n");
+    } else if (m_nKind == Composite) {
+        for (const GlyphComponent& c : m_components) {
+            sink.begin("component");
+            sink.put("flags =");
+            for (const auto& f : kComponentFlags)
+                if (c.flags & f.bit) sink.print(" %s", f.fullName);
+            sink.put("\n");
+            sink.field("glyphIndex", c.glyphIndex);
+            if (c.flags & ComponentFlag::ARGS_ARE_XY_VALUES) {
+                sink.field("xoffset", c.arg1);
+                sink.field("yoffset", c.arg2);
+            } else {
+                sink.field("tomatch", c.arg1);
+                sink.field("matched", c.arg2);
+            }
+            if (c.flags & ComponentFlag::WE_HAVE_A_SCALE) {
+                sink.field("scale", c.scale);
+            } else if (c.flags & ComponentFlag::WE_HAVE_AN_X_AND_Y_SCALE) {
+                sink.field("xscale", c.xx);
+                sink.field("yscale", c.yy);
+            } else if (c.flags & ComponentFlag::WE_HAVE_A_TWO_BY_TWO) {
+                sink.field("xscale", c.xx);
+                sink.field("scale01", c.xy);
+                sink.field("scale10", c.yx);
+                sink.field("yscale", c.yy);
+            }
+            sink.end();
+        }
+    }
+    sink.array("instructions", m_instructions.data(), m_instructions.size());
+    if (!wasLoaded) releaseOutline();
 }

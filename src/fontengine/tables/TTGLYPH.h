@@ -85,6 +85,8 @@ public:
     TTGLYPH(uint8_t kind, int16_t xMin, int16_t yMin, int16_t xMax, int16_t yMax);
 
     const char* typeName() const override { return "type_TTGLYPH"; }
+    int dumpText(FILE* out) override;
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
 

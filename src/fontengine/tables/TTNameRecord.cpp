@@ -1,5 +1,16 @@
 #include "TTNameRecord.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include <cstdio>
 
 #include "CmapEncodings.h"
@@ -153,4 +164,25 @@ void TTNameRecord::updateLabel() {
     if (const char* lang = NameLanguageName(platformID, languageID)) label += std::string(", ") + lang;
     label += ")";
     setName(label);
+}
+
+void TTNameRecord::dumpFields(TTDumpSink& sink) {
+    sink.field("platformID", platformID);
+    sink.field("encodingID", encodingID);
+    sink.field("languageID", languageID);
+    sink.field("nameID", nameID);
+    sink.field("length", length);
+    sink.field("offset", offset);
+    // ASCII as it stands, every other unit as \uXXXX.
+    std::string text;
+    for (char16_t u : m_wide) {
+        if (u >= 0x20 && u < 0x7F && u != u'"' && u != u'\\') {
+            text += char(u);
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", unsigned(u));
+            text += buf;
+        }
+    }
+    sink.fieldText("text", text);
 }

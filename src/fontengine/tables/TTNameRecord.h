@@ -18,6 +18,7 @@ public:
                  size_t length);
 
     const char* typeName() const override { return "type_TTNameRecord"; }
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
 

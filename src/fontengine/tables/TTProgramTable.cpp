@@ -1,5 +1,16 @@
 #include "TTProgramTable.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 void TTProgramTable::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* p = dynamic_cast<const TTProgramTable*>(&other); p && p != this) program = p->program;
@@ -21,3 +32,11 @@ int TTProgramTable::writeBody() {
     writeBytes(program);
     return error();
 }
+
+void TTProgramTable::dumpLines(FILE* out) {
+    std::string header = "\n" + TagText(tag()) + ".data[%d] = {\n";
+    TTText::Array<unsigned>(out, header.c_str(), program.size(), 20, [&](size_t i) { return program[i]; }, "%02x, ",
+                            "%02x\n");
+}
+
+void TTProgramTable::dumpFields(TTDumpSink& sink) { sink.array("program", program.data(), program.size()); }

@@ -16,6 +16,8 @@ public:
     int readBody() override;
     int writeBody() override;
     void reset() override;
+    void dumpLines(FILE* out) override;
+    void dumpFields(TTDumpSink& sink) override;
     int followGlyphCount(uint32_t, uint32_t) override { return TTError::kOk; }
 
     std::vector<uint8_t> program;

@@ -1,5 +1,16 @@
 #include "TTbitmapSizeTable.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 std::unique_ptr<TTObject> TTbitmapSizeTable::clone() const {
     auto copy = std::make_unique<TTbitmapSizeTable>(owner());
     copy->assign(*this);
@@ -32,4 +43,19 @@ void TTbitmapSizeTable::writeRecord(ByteWriter& w) const {
     hori.write(w);
     vert.write(w);
     w.u16(startGlyphIndex).u16(endGlyphIndex).u8(ppemX).u8(ppemY).u8(bitDepth).u8(uint8_t(flags));
+}
+
+void TTbitmapSizeTable::dumpFields(TTDumpSink& sink) {
+    sink.field("indexSubTableArrayOffset", long(indexSubTableArrayOffset));
+    sink.field("indexTablesSize", long(indexTablesSize));
+    sink.field("numberOfIndexSubTables", long(numberOfIndexSubTables));
+    sink.field("colorRef", long(colorRef));
+    DumpLineMetrics(sink, "hori", hori);
+    DumpLineMetrics(sink, "vert", vert);
+    sink.field("startGlyphIndex", startGlyphIndex);
+    sink.field("endGlyphIndex", endGlyphIndex);
+    sink.field("ppemX", ppemX);
+    sink.field("ppemY", ppemY);
+    sink.field("bitDepth", bitDepth);
+    sink.field("flags", flags);
 }

@@ -2,6 +2,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
+#include <cstdio>
 #include <new>
 
 #include "ByteOrder.h"
@@ -495,4 +506,24 @@ int TTcmapSubtable::encode(std::vector<uint8_t>& out) const {
     default:
         return TTError::kInvalid;
     }
+}
+
+void TTcmapTable::dumpFields(TTDumpSink& sink) {
+    sink.field("platformID", platformID);
+    sink.field("encodingID", encodingID);
+}
+
+void TTcmapSubtable::dumpFields(TTDumpSink& sink) {
+    sink.field("format", format);
+    sink.field("language", long(language));
+    sink.field("offset", long(m_nOffset));
+    if (m_bCarried) {
+        sink.array("data", m_raw.data(), m_raw.size());
+        return;
+    }
+    // The mapped codes only, as code->glyph in hexadecimal.
+    sink.put("map = {\n");
+    for (size_t code = 0; code < m_map.size(); ++code)
+        if (m_map[code]) sink.print("%lx->%x\t", (unsigned long)code, m_map[code]);
+    sink.put("\n}\n");
 }

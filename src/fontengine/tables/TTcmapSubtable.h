@@ -14,6 +14,7 @@ class TTcmapTable : public TTObject {
 public:
     TTcmapTable(TTObject* owner, uint16_t platformID, uint16_t encodingID);
     const char* typeName() const override { return "type_TTcmapTable"; }
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
 
@@ -31,6 +32,7 @@ public:
 
     TTcmapSubtable(TTObject* owner, uint16_t format);
     const char* typeName() const override { return "type_TTcmapSubtable"; }
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
 

@@ -1,5 +1,16 @@
 #include "TTkernSubtable.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include "TTBytes.h"
 #include "TTF.h"
 
@@ -61,4 +72,19 @@ void TTkernSubtable::encode(std::vector<uint8_t>& out) {
     length = uint16_t(kHeaderSize + m_body.size());
     w.u16(version).u16(length).u16(coverage);
     w.bytes(m_body.data(), m_body.size());
+}
+
+void TTkernSubtable::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("length", length);
+    sink.field("coverage", coverage);
+    if (format() != 0) {
+        sink.array("data", m_body.data(), m_body.size());
+        return;
+    }
+    sink.field("nPairs", long(pairs.size()));
+    sink.field("searchRange", searchRange);
+    sink.field("entrySelector", entrySelector);
+    sink.field("rangeShift", rangeShift);
+    for (const KernPair& p : pairs) sink.print("pair = {left = %u\tright = %u\tvalue = %d}\n", p.left, p.right, p.value);
 }

@@ -36,6 +36,7 @@ public:
 
     explicit TTkernSubtable(TTObject* owner = nullptr) : TTObject(owner) {}
     const char* typeName() const override { return "type_TTkernSubtable"; }
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
 

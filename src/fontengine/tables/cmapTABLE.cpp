@@ -1,6 +1,17 @@
 #include "cmapTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -153,4 +164,21 @@ int cmapTABLE::writeBody() {
     }
     writeBytes(out);
     return error();
+}
+
+void cmapTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "version %i\n", version);
+    for (size_t i = 0; i < subtableCount(); ++i) {
+        const TTcmapSubtable* s = subtable(i);
+        std::fprintf(out, "\nsubtable %d %s, format %d", int(i), s->name().c_str(), s->format);
+        for (size_t k = 0; k < s->recordCount(); ++k) std::fprintf(out, "; %s", s->record(k)->name().c_str());
+    }
+    std::fputs("\n", out);
+}
+
+void cmapTABLE::dumpFields(TTDumpSink& sink) {
+    sink.field("version", version);
+    sink.field("numTables", long(subtableCount()));
+    // A table too large to parse travels as its bytes.
+    if (!data().empty()) TTF_TABLE::dumpFields(sink);
 }

@@ -1,5 +1,16 @@
 #include "cvtTABLE.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include "TTBytes.h"
 
 cvtTABLE::cvtTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
@@ -40,3 +51,10 @@ int cvtTABLE::writeBody() {
     writeBytes(bytes);
     return error();
 }
+
+void cvtTABLE::dumpLines(FILE* out) {
+    TTText::Array<int>(out, "\ncvt.data[%d] = {\n", values.size(), 20, [&](size_t i) { return values[i]; }, "%6i, ",
+                       "%6i\n");
+}
+
+void cvtTABLE::dumpFields(TTDumpSink& sink) { sink.array("values", values.data(), values.size()); }

@@ -1,5 +1,16 @@
 #include "ebdtTABLE.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include "TTBytes.h"
 
 ebdtTABLE::ebdtTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
@@ -48,4 +59,15 @@ int ebdtTABLE::writeBody() {
     w.bytes(m_bitmaps.data(), m_bitmaps.size());
     writeBytes(bytes);
     return error();
+}
+
+void ebdtTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %8.8lx\n", (unsigned long)version);
+    TTText::Array<unsigned>(out, "\ndata.data[%d] = {\n", m_bitmaps.size(), 20, [&](size_t i) { return m_bitmaps[i]; },
+                            "%02x, ", "%02x\n");
+}
+
+void ebdtTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.array("data", m_bitmaps.data(), m_bitmaps.size());
 }

@@ -1,5 +1,16 @@
 #include "eblcTABLE.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include <vector>
 
 #include "TTBytes.h"
@@ -114,4 +125,75 @@ int eblcTABLE::writeBody() {
     head.insert(head.end(), index.begin(), index.end());
     writeBytes(head);
     return error();
+}
+
+namespace {
+void ListLineMetrics(FILE* out, const char* caption, const SbitLineMetrics& m) {
+    std::fputs(caption, out);
+    std::fprintf(out, "ascender %d, descender %d, widthMax %d; ", m.ascender, m.descender, m.widthMax);
+    std::fprintf(out, "caret: slope %d/%d, offset %d\n", m.caretSlopeNumerator, m.caretSlopeDenominator, m.caretOffset);
+    std::fprintf(out, "minOrgSB= %d, minAdvSB = %d, maxBeforeBL = %d, minAfterBL = %d\n", m.minOriginSB,
+                 m.minAdvanceSB, m.maxBeforeBL, m.minAfterBL);
+}
+
+void ListBigMetrics(FILE* out, const BigGlyphMetrics& m) {
+    std::fprintf(out, "big glyph metrics %d*%d, bearing (%d, %d), advance %d; vertical bearing (%d, %d), advance %d\n",
+                 m.width, m.height, m.horiBearingX, m.horiBearingY, m.horiAdvance, m.vertBearingX, m.vertBearingY,
+                 m.vertAdvance);
+}
+
+void ListSubtable(FILE* out, size_t index, const IndexSubTableArray& s) {
+    std::fprintf(out, "\nsubtable %2d: %4x..%4x, offset = %x.\n", int(index), s.firstGlyphIndex, s.lastGlyphIndex,
+                 unsigned(s.additionalOffsetToIndexSubtable));
+    std::fprintf(out, "Index format %d, image format %d, image data offset %lx.\n", s.indexFormat, s.imageFormat,
+                 (unsigned long)s.imageDataOffset);
+    switch (s.indexFormat) {
+    case 1:
+    case 3:
+        TTText::Array<unsigned long>(out, "\noffsets.TheArray->offsetArray[%d] = {\n", s.offsets.size(), 20,
+                                     [&](size_t i) { return s.offsets[i]; }, "%8.8lx, ", "%8.8lx\n");
+        break;
+    case 2:
+        std::fprintf(out, "image size = %d, ", int(s.imageSize));
+        ListBigMetrics(out, s.bigMetrics);
+        break;
+    case 4:
+        std::fprintf(out, "%d glyphs, ", int(s.glyphArray.empty() ? 0 : s.glyphArray.size() - 1));
+        TTText::Array<unsigned>(out, "\nglyphcodes.TheArray->glyphCodeArray[%d] = {\n", s.glyphArray.size(), 20,
+                                [&](size_t i) { return s.glyphArray[i].glyphID; }, "%04x, ", "%04x\n");
+        break;
+    case 5:
+        std::fprintf(out, "image size = %d, ", int(s.imageSize));
+        ListBigMetrics(out, s.bigMetrics);
+        std::fprintf(out, "%d glyphs, ", int(s.glyphIdArray.size()));
+        TTText::Array<unsigned>(out, "\nglyphcodes.TheArray->glyphCodeArray[%d] = {\n", s.glyphIdArray.size(), 20,
+                                [&](size_t i) { return s.glyphIdArray[i]; }, "%04x, ", "%04x\n");
+        break;
+    default:
+        break;
+    }
+}
+}  // namespace
+
+void eblcTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %8.8lx, %ld strikes\n", (unsigned long)version, long(sizeCount()));
+    for (size_t i = 0; i < sizeCount(); ++i) {
+        const TTbitmapSizeTable* z = size(i);
+        std::fprintf(out,
+                     "\nstrike %ld, indexsubtableoffset = %lx, indexsubtablesize = %lx, numofist = %ld\n"
+                     "glyph indices: %4x..%4x; ppem = %d*%d, flags = %x",
+                     long(i), (unsigned long)z->indexSubTableArrayOffset, (unsigned long)z->indexTablesSize,
+                     long(z->numberOfIndexSubTables), z->startGlyphIndex, z->endGlyphIndex, z->ppemX, z->ppemY,
+                     unsigned(uint8_t(z->flags)));
+        ListLineMetrics(out, "\nhorizontal metrics:\n", z->hori);
+        ListLineMetrics(out, "\nvertical metrics:\n", z->vert);
+        for (size_t k = 0; k < z->subtableCount(); ++k) ListSubtable(out, k, *z->subtable(k));
+    }
+}
+
+void eblcTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("numSizes", long(sizeCount()));
+    // A table with an index format the engine does not read travels as its bytes.
+    if (m_bCarried) TTF_TABLE::dumpFields(sink);
 }

@@ -1,5 +1,16 @@
 #include "ebscTABLE.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 ebscTABLE::ebscTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("EBSC"), length, checksum, offset) {}
 
@@ -59,4 +70,23 @@ int ebscTABLE::writeBody() {
     }
     writeBytes(bytes);
     return error();
+}
+
+void ebscTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %8.8lx, %ld strikes\n", (unsigned long)version, long(scales.size()));
+}
+
+void ebscTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("numSizes", long(scales.size()));
+    for (const BitmapScaleTable& s : scales) {
+        sink.begin("bitmapScaleTable");
+        DumpLineMetrics(sink, "hori", s.hori);
+        DumpLineMetrics(sink, "vert", s.vert);
+        sink.field("ppemX", s.ppemX);
+        sink.field("ppemY", s.ppemY);
+        sink.field("substitutePpemX", s.substitutePpemX);
+        sink.field("substitutePpemY", s.substitutePpemY);
+        sink.end();
+    }
 }

@@ -1,5 +1,16 @@
 #include "gaspTABLE.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include "TTBytes.h"
 
 gaspTABLE::gaspTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
@@ -56,4 +67,24 @@ int gaspTABLE::writeBody() {
     for (const auto& r : ranges) w.u16(r.rangeMaxpPPEM).u16(r.rangeGaspBehavior);
     writeBytes(bytes);
     return error();
+}
+
+void gaspTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %4.4lx, %d ranges\n", (unsigned long)version, int(ranges.size()));
+    for (size_t i = 0; i < ranges.size(); ++i)
+        std::fprintf(out, "range %2i: Max = %i, %s %s\n", int(i), ranges[i].rangeMaxpPPEM,
+                     (ranges[i].rangeGaspBehavior & GASP_GRIDFIT) ? "gridfit" : "",
+                     (ranges[i].rangeGaspBehavior & GASP_DOGRAY) ? "dogray" : "");
+}
+
+void gaspTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("numRanges", long(ranges.size()));
+    for (const GaspRange& r : ranges) {
+        sink.begin("gaspRange");
+        sink.field("rangeMaxpPPEM", r.rangeMaxpPPEM);
+        sink.field("GASP_GRIDFIT", (r.rangeGaspBehavior & GASP_GRIDFIT) ? 1 : 0);
+        sink.field("GASP_DOGRAY", (r.rangeGaspBehavior & GASP_DOGRAY) ? 1 : 0);
+        sink.end();
+    }
 }

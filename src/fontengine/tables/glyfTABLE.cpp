@@ -1,6 +1,17 @@
 #include "glyfTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <new>
 
 #include "TTF.h"
@@ -160,3 +171,15 @@ int glyfTABLE::statisticsOf(size_t index, std::vector<GlyphStatistics>& stats, s
     mark[index] = 2;
     return TTError::kOk;
 }
+
+void glyfTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "%d glyphs\n", int(glyphCount()));
+    for (size_t i = 0; i < glyphCount(); ++i)
+        if (glyph(i)->dumpText(out) != TTError::kOk) {
+            // The listing stops at the first glyph that cannot be decoded.
+            std::fputs("\n------glyph read error------\n", out);
+            return;
+        }
+}
+
+void glyfTABLE::dumpFields(TTDumpSink& sink) { sink.field("numGlyphs", long(glyphCount())); }

@@ -1,6 +1,17 @@
 #include "hdmxTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 
 #include "TTBytes.h"
 #include "TTF.h"
@@ -124,4 +135,30 @@ int hdmxTABLE::writeBody() {
     }
     writeBytes(bytes);
     return error();
+}
+
+void hdmxTABLE::dumpLines(FILE* out) {
+    size_t glyphs = font() ? font()->glyphCount() : 0;
+    std::fprintf(out, "ver. %04x, %d %d-byte records", version, int(records.size()), int(recordSize(glyphs)));
+    for (size_t i = 0; i < records.size(); ++i) {
+        const HdmxRecord& r = records[i];
+        std::fprintf(out, "\nrecord %d: pixel size = %d, max width = %d\n", int(i), r.PixelSize, r.MaximumWidth);
+        TTText::Array<unsigned>(out, "\nrecord.TheRecord->Width[%d] = {\n", r.Width.size(), 10,
+                                [&](size_t k) { return r.Width[k]; }, "%3d, ", "%3d\n");
+    }
+    std::fputs("\n", out);
+}
+
+void hdmxTABLE::dumpFields(TTDumpSink& sink) {
+    size_t glyphs = font() ? font()->glyphCount() : 0;
+    sink.fieldHex("version", version);
+    sink.field("numRecords", long(records.size()));
+    sink.field("sizeDeviceRecord", long(recordSize(glyphs)));
+    for (const HdmxRecord& r : records) {
+        sink.begin("DeviceRecord");
+        sink.field("PixelSize", r.PixelSize);
+        sink.field("MaximumWidth", r.MaximumWidth);
+        sink.array("Width", r.Width.data(), r.Width.size());
+        sink.end();
+    }
 }

@@ -25,6 +25,8 @@ public:
     hdmxTABLE(TTObject* owner, uint32_t length = 0, uint32_t checksum = 0, uint32_t offset = 0);
 
     const char* typeName() const override { return "type_hdmxTABLE"; }
+    void dumpLines(FILE* out) override;
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
     int readBody() override;

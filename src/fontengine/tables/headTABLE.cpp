@@ -1,6 +1,17 @@
 #include "headTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <ctime>
 #include <vector>
 
@@ -148,4 +159,45 @@ int headTABLE::writeBody() {
     w.s16(glyphDataFormat);
     writeBytes(bytes);
     return error();
+}
+
+namespace {
+// The names of fontDirectionHint -2 to 2.
+const char* DirectionName(int16_t hint) {
+    static const char* const kNames[] = {"Right to left and neutrals", "Right to left only", "Mixed",
+                                         "Left to right only", "Left to right and neutrals"};
+    return hint >= -2 && hint <= 2 ? kNames[hint + 2] : "";
+}
+}  // namespace
+
+void headTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %8.8lx, rev. %8.8lx, chkadjust = %8.8lx, magic = %8.8lx\n", (unsigned long)version,
+                 (unsigned long)fontRevision, (unsigned long)m_nCheckSumAdjustment, (unsigned long)magicNumber);
+    std::fprintf(out, "flags = %04x, units per em = %5.5d\n", flags, unitsPerEm);
+    std::fprintf(out, "created:  %s", TTText::DateText(created).c_str());
+    std::fprintf(out, "modified: %s", TTText::DateText(modified).c_str());
+    std::fprintf(out, "xMin = %d, yMin = %d, xMax = %d, yMax = %d, macStyle = %1.1x\n", xMin, yMin, xMax, yMax,
+                 macStyle);
+    std::fprintf(out, "lowestRecPpem = %d, font direction hint: %s, index to Loc Format = %s\n", lowestRecPPEM,
+                 DirectionName(fontDirectionHint), indexToLocFormat == 0 ? "short" : "long");
+}
+
+void headTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.fieldHex("fontRevision", fontRevision);
+    sink.field("checkSumAdjustment", long(m_nCheckSumAdjustment));
+    sink.field("magicNumber", long(magicNumber));
+    sink.field("flags", flags);
+    sink.field("unitsPerEm", unitsPerEm);
+    sink.field("created", long(created));
+    sink.field("modified", long(modified));
+    sink.field("xMin", xMin);
+    sink.field("yMin", yMin);
+    sink.field("xMax", xMax);
+    sink.field("yMax", yMax);
+    sink.field("macStyle", macStyle);
+    sink.field("lowestRecPPEM", lowestRecPPEM);
+    sink.field("fontDirectionHint", fontDirectionHint);
+    sink.field("indexToLocFormat", indexToLocFormat);
+    sink.field("glyphDataFormat", glyphDataFormat);
 }

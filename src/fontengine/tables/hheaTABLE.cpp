@@ -1,6 +1,17 @@
 #include "hheaTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <vector>
 
 #include "TTBytes.h"
@@ -121,4 +132,29 @@ int hheaTABLE::writeBody() {
     w.u16(numberOfHMetrics);
     writeBytes(bytes);
     return error();
+}
+
+void hheaTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %8.8lx, Ascender %d, Descender %d, LineGap %d, advwidthmax %d\n", (unsigned long)version,
+                 Ascender, Descender, LineGap, advanceWidthMax);
+    std::fprintf(out,
+                 "minLeftSideBearing %d, minRightSideBearing %d, xMaxExtent %d, caretSlopeRise %d, caretSlopeRun %d\n",
+                 minLeftSideBearing, minRightSideBearing, xMaxExtent, caretSlopeRise, caretSlopeRun);
+    std::fprintf(out, "numberOfHMetrics %d\n", numberOfHMetrics);
+}
+
+void hheaTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("Ascender", Ascender);
+    sink.field("Descender", Descender);
+    sink.field("LineGap", LineGap);
+    sink.field("advanceWidthMax", advanceWidthMax);
+    sink.field("minLeftSideBearing", minLeftSideBearing);
+    sink.field("minRightSideBearing", minRightSideBearing);
+    sink.field("xMaxExtent", xMaxExtent);
+    sink.field("caretSlopeRise", caretSlopeRise);
+    sink.field("caretSlopeRun", caretSlopeRun);
+    sink.array("reserved", reserved.data(), reserved.size());
+    sink.field("metricDataFormat", metricDataFormat);
+    sink.field("numberOfHMetrics", numberOfHMetrics);
 }

@@ -1,6 +1,17 @@
 #include "hmtxTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <vector>
 
 #include "TTBytes.h"
@@ -59,4 +70,25 @@ int hmtxTABLE::writeBody() {
     }
     writeBytes(bytes);
     return error();
+}
+
+void hmtxTABLE::dumpLines(FILE* out) {
+    glyfTABLE* g = font() ? font()->glyf() : nullptr;
+    size_t n = g ? g->glyphCount() : 0;
+    TTText::MetricLines(out, "advance width\n    0:", n, [&](size_t i) { return int(g->glyph(i)->m_nAdvanceWidth); });
+    TTText::MetricLines(out, "\n    leftside bearing\n    0:", n,
+                        [&](size_t i) { return int(g->glyph(i)->m_nLeftSideBearing); });
+    std::fputs("\n", out);
+}
+
+void hmtxTABLE::dumpFields(TTDumpSink& sink) {
+    glyfTABLE* g = font() ? font()->glyf() : nullptr;
+    size_t n = g ? g->glyphCount() : 0;
+    std::vector<uint16_t> advance(n), bearing(n);
+    for (size_t i = 0; i < n; ++i) {
+        advance[i] = g->glyph(i)->m_nAdvanceWidth;
+        bearing[i] = uint16_t(g->glyph(i)->m_nLeftSideBearing);
+    }
+    sink.array("advanceWidth", advance.data(), n);
+    sink.array("leftSideBearing", bearing.data(), n);
 }

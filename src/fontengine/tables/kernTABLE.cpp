@@ -1,5 +1,16 @@
 #include "kernTABLE.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include <vector>
 
 #include "TTBytes.h"
@@ -78,4 +89,27 @@ int kernTABLE::writeBody() {
     for (size_t i = 0; i < subtableCount(); ++i) subtable(i)->encode(bytes);
     writeBytes(bytes);
     return error();
+}
+
+void kernTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %04x, %d subtables", version, int(subtableCount()));
+    for (size_t i = 0; i < subtableCount(); ++i) {
+        const TTkernSubtable* s = subtable(i);
+        std::fprintf(out, "\nsubtable %i: version %x, length %d, coverage %x", int(i), s->version, s->length,
+                     s->coverage);
+        if (s->format() != 0) continue;
+        std::fprintf(out, ", format0, %d pairs (%d, %d, %d, %d)\n", int(s->pairs.size()), s->nPairs, s->searchRange,
+                     s->entrySelector, s->rangeShift);
+        for (size_t k = 0; k < s->pairs.size(); ++k)
+            std::fprintf(out, "[%02x:%02x]->%4.4d  %c", s->pairs[k].left, s->pairs[k].right, s->pairs[k].value,
+                         (k + 1) % 6 == 0 ? '\n' : ' ');
+    }
+    std::fputs("\n", out);
+}
+
+void kernTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("nTables", long(subtableCount()));
+    // A table of another layout travels as its bytes.
+    if (m_bCarried) TTF_TABLE::dumpFields(sink);
 }

@@ -12,6 +12,8 @@ public:
     locaTABLE(TTObject* owner, uint32_t length = 0, uint32_t checksum = 0, uint32_t offset = 0);
 
     const char* typeName() const override { return "type_locaTABLE"; }
+    // loca keeps nothing of its own: the glyphs show their offsets.
+    void dumpFields(TTDumpSink&) override {}
     std::unique_ptr<TTObject> clone() const override;
     int readBody() override;
     // Chooses the offset format and sets head's indexToLocFormat to match.

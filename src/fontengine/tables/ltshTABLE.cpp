@@ -1,6 +1,17 @@
 #include "ltshTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <vector>
 
 #include "TTBytes.h"
@@ -61,4 +72,23 @@ int ltshTABLE::writeBody() {
     for (size_t i = 0; i < glyphs; ++i) w.u8(g->glyph(i)->m_nYPels);
     writeBytes(bytes);
     return error();
+}
+
+void ltshTABLE::dumpLines(FILE* out) {
+    glyfTABLE* g = font() ? font()->glyf() : nullptr;
+    size_t n = g ? g->glyphCount() : 0;
+    std::fprintf(out, "version %x, %d glyphs\n", version, int(n));
+    for (size_t i = 0; i < n; ++i)
+        std::fprintf(out, "%3i)%3d  %c", int(i), g->glyph(i)->m_nYPels, (i + 1) % 10 == 0 ? '\n' : ' ');
+    std::fputs("\n", out);
+}
+
+void ltshTABLE::dumpFields(TTDumpSink& sink) {
+    glyfTABLE* g = font() ? font()->glyf() : nullptr;
+    size_t n = g ? g->glyphCount() : 0;
+    std::vector<uint8_t> ypels(n);
+    for (size_t i = 0; i < n; ++i) ypels[i] = g->glyph(i)->m_nYPels;
+    sink.fieldHex("version", version);
+    sink.field("numGlyphs", long(n));
+    sink.array("yPels", ypels.data(), n);
 }

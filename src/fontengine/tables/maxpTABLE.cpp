@@ -1,6 +1,17 @@
 #include "maxpTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <vector>
 
 #include "TTBytes.h"
@@ -160,4 +171,32 @@ int maxpTABLE::writeBody() {
     }
     writeBytes(bytes);
     return error();
+}
+
+void maxpTABLE::dumpLines(FILE* out) {
+    unsigned glyphs = font() ? unsigned(font()->glyphCount()) : 0u;
+    std::fprintf(out, "ver. %8.8lx, %d glyphs, %d points, %d contours, %d comp points\n", (unsigned long)version,
+                 int(glyphs), maxPoints, maxContours, maxCompositePoints);
+    std::fprintf(out, "%d comp contours, %d zones, %d twilight points, storage[%d], %d FDEFs,  %d IDEFs\n",
+                 maxCompositeContours, maxZones, maxTwilightPoints, maxStorage, maxFunctionDefs, maxInstructionDefs);
+    std::fprintf(out, "stack[%d], max glyph instr = %d, max comp elements = %d, max comp depth = %d\n",
+                 maxStackElements, maxSizeOfInstructions, maxComponentElements, maxComponentDepth);
+}
+
+void maxpTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("numGlyphs", font() ? long(font()->glyphCount()) : 0L);
+    sink.field("maxPoints", maxPoints);
+    sink.field("maxContours", maxContours);
+    sink.field("maxCompositePoints", maxCompositePoints);
+    sink.field("maxCompositeContours", maxCompositeContours);
+    sink.field("maxZones", maxZones);
+    sink.field("maxTwilightPoints", maxTwilightPoints);
+    sink.field("maxStorage", maxStorage);
+    sink.field("maxFunctionDefs", maxFunctionDefs);
+    sink.field("maxInstructionDefs", maxInstructionDefs);
+    sink.field("maxStackElements", maxStackElements);
+    sink.field("maxSizeOfInstructions", maxSizeOfInstructions);
+    sink.field("maxComponentElements", maxComponentElements);
+    sink.field("maxComponentDepth", maxComponentDepth);
 }

@@ -14,6 +14,8 @@ public:
     maxpTABLE(TTObject* owner, uint32_t length = 0, uint32_t checksum = 0, uint32_t offset = 0);
 
     const char* typeName() const override { return "type_maxpTABLE"; }
+    void dumpLines(FILE* out) override;
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
     // Also creates numGlyphs empty glyphs in glyf when glyf is not read yet.

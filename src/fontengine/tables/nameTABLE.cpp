@@ -1,5 +1,16 @@
 #include "nameTABLE.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include <new>
 
 #include "NameCodec.h"
@@ -219,4 +230,23 @@ void nameTABLE::applySuffix(const std::string& suffix) {
         r->setText(result);
     }
     setState(TTSource::Calculated);
+}
+
+void nameTABLE::dumpLines(FILE* out) {
+    for (size_t i = 0; i < recordCount(); ++i) {
+        const TTNameRecord* r = record(i);
+        std::fprintf(out, "\n%s:", r->name().c_str());
+        const std::u16string& text = r->wideText();
+        if (text.empty()) std::fputs("(empty)", out);
+        else
+            TTText::Array<unsigned>(out, "\nUNICODE.text[%d] = {\n", text.size(), 20,
+                                    [&](size_t k) { return text[k]; }, "%04x, ", "%04x\n");
+    }
+    std::fprintf(out, "\n contains %d records.\n", int(recordCount()));
+}
+
+void nameTABLE::dumpFields(TTDumpSink& sink) {
+    sink.field("format", format);
+    sink.field("count", long(recordCount()));
+    sink.field("stringOffset", stringOffset);
 }

@@ -1,6 +1,17 @@
 #include "postTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -141,4 +152,39 @@ int postTABLE::writeBody() {
     w.bytes(strings.data(), strings.size());
     writeBytes(bytes);
     return error();
+}
+
+void postTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "format %8.8lx, ", (unsigned long)FormatType);
+    std::fprintf(out, "italic angle %ld, ", long(int32_t(ItalicAngle) >> 16));
+    std::fprintf(out, "underline at %d, ", underlinePosition);
+    std::fprintf(out, "%d thick\n", underlineThickness);
+    std::fputs(isFixedPitch ? "Fixed" : "Proportional", out);
+    std::fprintf(out, "; mem42 = %lx..", (unsigned long)minMemType42);
+    std::fprintf(out, "%lx, ", (unsigned long)maxMemType42);
+    std::fprintf(out, "; mem1 = %lx..", (unsigned long)minMemType1);
+    std::fprintf(out, "%lx\n", (unsigned long)maxMemType1);
+    glyfTABLE* g = font() ? font()->glyf() : nullptr;
+    size_t n = g ? g->glyphCount() : 0;
+    for (size_t i = 0; i < n; ++i) {
+        const GlyphName& name = g->glyph(i)->m_name;
+        if (name.index == GlyphNames::kOwnText)
+            std::fprintf(out, "%4d-> '%s'\n", int(i), name.text.c_str());
+        else if (name.index < GlyphNames::kStandardCount)
+            std::fprintf(out, "%4d->mac%d = '%s'\n", int(i), name.index, GlyphNames::standardName(name.index));
+        else
+            std::fprintf(out, "%4d->%s\n", int(i), GlyphNames::text(name).c_str());
+    }
+}
+
+void postTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("FormatType", FormatType);
+    sink.field("ItalicAngle", long(int32_t(ItalicAngle)));
+    sink.field("underlinePosition", underlinePosition);
+    sink.field("underlineThickness", underlineThickness);
+    sink.field("isFixedPitch", long(isFixedPitch));
+    sink.field("minMemType42", long(minMemType42));
+    sink.field("maxMemType42", long(maxMemType42));
+    sink.field("minMemType1", long(minMemType1));
+    sink.field("maxMemType1", long(maxMemType1));
 }

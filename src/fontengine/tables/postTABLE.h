@@ -31,6 +31,8 @@ public:
     postTABLE(TTObject* owner, uint32_t length = 0, uint32_t checksum = 0, uint32_t offset = 0);
 
     const char* typeName() const override { return "type_postTABLE"; }
+    void dumpLines(FILE* out) override;
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     void assign(const TTObject& other) override;
     int readBody() override;

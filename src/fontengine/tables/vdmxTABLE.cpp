@@ -1,5 +1,16 @@
 #include "vdmxTABLE.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
 #include <map>
 
 #include "TTBytes.h"
@@ -116,4 +127,56 @@ int vdmxTABLE::writeBody() {
     }
     writeBytes(bytes);
     return error();
+}
+
+void vdmxTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver %x, %d records, %d ratios\n", version, int(groups.size()), int(ratios.size()));
+    // Group offsets as the table is written: after the header, the ratios and the offsets.
+    std::vector<uint32_t> groupOffset(groups.size());
+    uint32_t at = uint32_t(6 + 6 * ratios.size());
+    for (size_t g = 0; g < groups.size(); ++g) {
+        groupOffset[g] = at;
+        at += uint32_t(4 + 6 * groups[g].entries.size());
+    }
+    for (size_t i = 0; i < ratios.size(); ++i) {
+        const VdmxRatio& r = ratios[i];
+        int g = i < m_ratioGroup.size() ? int(m_ratioGroup[i]) : -1;
+        std::fprintf(out, "Ratio[%3d]: charset = %d, xRatio = %d, yStartRatio = %d, yEndRatio = %d, VDMX group %i (offset %x)\n",
+                     int(i), r.bCharSet, r.xRatio, r.yStartRatio, r.yEndRatio, g,
+                     g >= 0 && size_t(g) < groups.size() ? groupOffset[size_t(g)] : 0u);
+    }
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const VdmxGroup& group = groups[g];
+        std::fprintf(out, "VDMX group[%3d]: %d recs, %d..%d yPelHeight\n", int(g), int(group.entries.size()),
+                     group.startsz, group.endsz);
+        for (size_t k = 0; k < group.entries.size(); ++k) {
+            const VdmxEntry& e = group.entries[k];
+            bool last = (k + 1) % 4 == 0 || k + 1 == group.entries.size();
+            std::fprintf(out, "%3d->[%4d..%4d]%s", e.yPelHeight, e.yMin, e.yMax, last ? "\n" : ", ");
+        }
+    }
+}
+
+void vdmxTABLE::dumpFields(TTDumpSink& sink) {
+    sink.field("version", version);
+    sink.field("numRecs", long(groups.size()));
+    sink.field("numRatios", long(ratios.size()));
+    for (size_t i = 0; i < ratios.size(); ++i) {
+        sink.begin("Ratios");
+        sink.field("bCharSet", ratios[i].bCharSet);
+        sink.field("xRatio", ratios[i].xRatio);
+        sink.field("yStartRatio", ratios[i].yStartRatio);
+        sink.field("yEndRatio", ratios[i].yEndRatio);
+        if (i < m_ratioGroup.size()) sink.field("group", m_ratioGroup[i]);
+        sink.end();
+    }
+    for (const VdmxGroup& g : groups) {
+        sink.begin("Vdmx");
+        sink.field("recs", long(g.entries.size()));
+        sink.field("startsz", g.startsz);
+        sink.field("endsz", g.endsz);
+        for (const VdmxEntry& e : g.entries)
+            sink.print("vTable = {yPelHeight = %u\tyMax = %d\tyMin = %d}\n", e.yPelHeight, e.yMax, e.yMin);
+        sink.end();
+    }
 }

@@ -1,6 +1,17 @@
 #include "vheaTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <vector>
 
 #include "TTBytes.h"
@@ -92,4 +103,30 @@ int vheaTABLE::writeBody() {
     w.u16(numOfLongVerMetrics);
     writeBytes(bytes);
     return error();
+}
+
+void vheaTABLE::dumpLines(FILE* out) {
+    std::fprintf(out, "ver. %8.8lx, ascent %d, descent %d, linegap %d, advheightmax %d\n", (unsigned long)version,
+                 ascent, descent, lineGap, advanceHeightMax);
+    std::fprintf(out,
+                 "minTopSideBearing %d, minBottomSideBearing %d, yMaxExtent %d, caretSlopeRise %d, caretSlopeRun %d\n",
+                 minTopSideBearing, minBottomSideBearing, yMaxExtent, caretSlopeRise, caretSlopeRun);
+    std::fprintf(out, "caretOffset %d, numOfLongVerMetrics %d\n", caretOffset, numOfLongVerMetrics);
+}
+
+void vheaTABLE::dumpFields(TTDumpSink& sink) {
+    sink.fieldHex("version", version);
+    sink.field("ascent", ascent);
+    sink.field("descent", descent);
+    sink.field("lineGap", lineGap);
+    sink.field("advanceHeightMax", advanceHeightMax);
+    sink.field("minTopSideBearing", minTopSideBearing);
+    sink.field("minBottomSideBearing", minBottomSideBearing);
+    sink.field("yMaxExtent", yMaxExtent);
+    sink.field("caretSlopeRise", caretSlopeRise);
+    sink.field("caretSlopeRun", caretSlopeRun);
+    sink.field("caretOffset", caretOffset);
+    sink.array("reserved", reserved.data(), reserved.size());
+    sink.field("metricDataFormat", metricDataFormat);
+    sink.field("numOfLongVerMetrics", numOfLongVerMetrics);
 }

@@ -1,6 +1,17 @@
 #include "vmtxTABLE.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlyphNames.h"
+#include "TTDump.h"
+#include "TTF.h"
+#include "glyfTABLE.h"
+
+#include <algorithm>
 #include <vector>
 
 #include "TTBytes.h"
@@ -80,4 +91,28 @@ int vmtxTABLE::writeBody() {
     }
     writeBytes(bytes);
     return error();
+}
+
+void vmtxTABLE::dumpLines(FILE* out) {
+    glyfTABLE* g = font() ? font()->glyf() : nullptr;
+    size_t n = g ? g->glyphCount() : 0;
+    TTText::MetricLines(out, "advance height\n    0:", n,
+                        [&](size_t i) { return int(g->glyph(i)->m_nAdvanceHeight); });
+    TTText::MetricLines(out, "\n    topside bearing\n    0:", n,
+                        [&](size_t i) { return int(g->glyph(i)->m_nTopSideBearing); });
+    std::fputs("\n", out);
+}
+
+void vmtxTABLE::dumpFields(TTDumpSink& sink) {
+    glyfTABLE* g = font() ? font()->glyf() : nullptr;
+    size_t n = g ? g->glyphCount() : 0;
+    std::vector<uint16_t> advance(n), bearing(n);
+    for (size_t i = 0; i < n; ++i) {
+        advance[i] = g->glyph(i)->m_nAdvanceHeight;
+        bearing[i] = uint16_t(g->glyph(i)->m_nTopSideBearing);
+    }
+    sink.array("advanceHeight", advance.data(), n);
+    sink.array("topSideBearing", bearing.data(), n);
+    // A table carried as its bytes (no vertical header) shows them too.
+    if (!data().empty()) TTF_TABLE::dumpFields(sink);
 }

@@ -10,6 +10,8 @@ public:
     vmtxTABLE(TTObject* owner, uint32_t length = 0, uint32_t checksum = 0, uint32_t offset = 0);
 
     const char* typeName() const override { return "type_vmtxTABLE"; }
+    void dumpLines(FILE* out) override;
+    void dumpFields(TTDumpSink& sink) override;
     std::unique_ptr<TTObject> clone() const override;
     int readBody() override;
     int writeBody() override;
