@@ -263,6 +263,51 @@ int TTGLYPH::ensureLoaded() {
     return error();
 }
 
+int TTGLYPH::readCounts() {
+    glyfTABLE* g = table();
+    TTStream* in = input();
+    if (!g || !in) {
+        setError(TTError::kNoHandle);
+        return error();
+    }
+    std::vector<uint8_t>& bytes = g->m_scratch;
+    try {
+        bytes.resize(m_nLength);
+    } catch (const std::bad_alloc&) {
+        setError(TTError::kNoMemory);
+        return error();
+    }
+    if (!in->seek(uint64_t(g->m_nOffset) + m_nOffset) || !in->read(bytes.data(), m_nLength)) {
+        setError(TTError::kRead);
+        return error();
+    }
+    ByteCursor c(bytes.data(), bytes.size());
+    int16_t contours = c.s16();
+    c.skip(8);
+    if (!c.ok() || contours < 0 || contours > kMaxContours) {
+        setError(contours < 0 ? TTError::kInvalid : TTError::kRead);
+        return error();
+    }
+    uint16_t last = 0, previous = 0;
+    for (int16_t i = 0; i < contours; ++i) {
+        last = c.u16();
+        if (i > 0 && last < previous) {
+            setError(TTError::kInvalid);
+            return error();
+        }
+        previous = last;
+    }
+    uint16_t instructions = c.u16();
+    if (!c.ok() || size_t(instructions) > c.remaining()) {
+        setError(TTError::kRead);
+        return error();
+    }
+    m_nPointCount = contours == 0 ? 0 : int32_t(last) + 1;
+    m_nInstructionLength = instructions;
+    m_bCounted = true;
+    return error();
+}
+
 void TTGLYPH::releaseOutline() {
     if (m_bResident) return;
     std::vector<GlyphPoint>().swap(m_points);
@@ -400,7 +445,7 @@ int TTGLYPH::writeBody() {
         return error();
     }
     setError(TTError::kOk);
-    if (!m_bResident && ensureLoaded() != TTError::kOk) return error();
+    if (!m_bResident && !m_bWriteRead && ensureLoaded() != TTError::kOk) return error();
     glyfTABLE* g = table();
     std::vector<uint8_t> local;
     std::vector<uint8_t>& bytes = g ? g->m_scratch : local;

@@ -99,6 +99,10 @@ public:
 
     // Decodes the outline from the input when it is not in memory.
     int ensureLoaded();
+    // Reads a simple glyph's bytes from the input into the table's scratch buffer and
+    // takes its counts (contours, points, instructions) without decoding the points: for
+    // a glyph that is written out unchanged.
+    int readCounts();
     // Frees the outline of a glyph read from a file; counts and components stay.
     void releaseOutline();
     // The box of the points (of the flattened points for a composite).

@@ -91,12 +91,13 @@ int glyfTABLE::writeBody() {
     for (size_t i = 0; i < glyphCount(); ++i) {
         TTGLYPH* g = glyph(i);
         uint64_t at = out->tell();
-        // A glyph nobody has decoded since the font was read is written as the bytes it
-        // was read from: decoding still checks it and counts it for maxp, but the
-        // re-encoding, most of the write's time, is saved.
-        g->m_bWriteRead = !g->m_bResident && !g->m_bLoaded && g->m_nKind != TTGLYPH::Empty;
-        if (g->m_bResident) g->updateBoundingBox();
-        else if (g->ensureLoaded() != TTError::kOk) {
+        // A simple glyph nobody has decoded since the font was read is written as the
+        // bytes it was read from, with only its counts taken for maxp: decoding and
+        // re-encoding every point was most of the write's time.
+        g->m_bWriteRead = !g->m_bResident && !g->m_bLoaded && g->m_nKind == TTGLYPH::Simple;
+        if (g->m_bResident) {
+            g->updateBoundingBox();
+        } else if (g->m_bWriteRead ? g->readCounts() != TTError::kOk : g->ensureLoaded() != TTError::kOk) {
             setError(g->error());
             return error();
         }
