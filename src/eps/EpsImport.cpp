@@ -7,6 +7,7 @@
 #include <new>
 
 #include "BufferedFile.h"
+#include "GlyphOutline.h"
 #include "Error.h"
 #include "PsTokenReader.h"
 
@@ -42,32 +43,10 @@ void PsOperandStack::Drop(int n) {
 
 namespace {
 
-double CubicAt(double p0, double p1, double p2, double p3, double t) {
-    double u = 1 - t;
-    return u * u * u * p0 + 3 * u * u * t * p1 + 3 * u * t * t * p2 + t * t * t * p3;
-}
-
-// Lowest value of one axis of a cubic arc; only solved when a control lies below both
-// end points, since otherwise the end points bound the arc from below.
+// Lowest value of one axis of a cubic arc.
 double CubicAxisMin(double p0, double p1, double p2, double p3) {
-    double lo = std::min(p0, p3);
-    if (p1 >= lo && p2 >= lo) return lo;
-    // B'(t)/3 = a t^2 + b t + c
-    const double a = -p0 + 3 * p1 - 3 * p2 + p3;
-    const double b = 2 * (p0 - 2 * p1 + p2);
-    const double c = p1 - p0;
-    auto consider = [&](double t) {
-        if (t > 0 && t < 1) lo = std::min(lo, CubicAt(p0, p1, p2, p3, t));
-    };
-    if (std::fabs(a) < 1e-12) {
-        if (std::fabs(b) > 1e-12) consider(-c / b);
-        return lo;
-    }
-    const double disc = b * b - 4 * a * c;
-    if (disc < 0) return lo;
-    const double s = std::sqrt(disc);
-    consider((-b + s) / (2 * a));
-    consider((-b - s) / (2 * a));
+    double lo = std::min(p0, p3), hi = std::max(p0, p3);
+    ExtendByCubicAxis(p0, p1, p2, p3, lo, hi);
     return lo;
 }
 

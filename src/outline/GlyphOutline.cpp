@@ -44,9 +44,11 @@ int CubicExtremaParams(double p0, double p1, double p2, double p3, double out[2]
     return n;
 }
 
-// Adds the true extent of one axis of a cubic arc when a control leaves the end points'
-// range; the end points themselves are added by the caller.
-void AddCubicAxis(double p0, double p1, double p2, double p3, double& lo, double& hi) {
+int16_t Clamp16(double v) { return int16_t(std::clamp(v, -32768.0, 32767.0)); }
+
+}  // namespace
+
+void ExtendByCubicAxis(double p0, double p1, double p2, double p3, double& lo, double& hi) {
     double a = std::min(p0, p3), b = std::max(p0, p3);
     if (p1 >= a && p1 <= b && p2 >= a && p2 <= b) return;
     double ts[2];
@@ -57,10 +59,6 @@ void AddCubicAxis(double p0, double p1, double p2, double p3, double& lo, double
         hi = std::max(hi, v);
     }
 }
-
-int16_t Clamp16(double v) { return int16_t(std::clamp(v, -32768.0, 32767.0)); }
-
-}  // namespace
 
 GlyphOutline::GlyphOutline(int masters) : Outline(masters), m_metrics(size_t(this->masters())) {}
 
@@ -113,8 +111,8 @@ const GlyphBox& GlyphOutline::boundingBox(int master) {
                 e.add(end.x, end.y);
                 if (havePrev) {
                     double xlo = end.x, xhi = end.x, ylo = end.y, yhi = end.y;
-                    AddCubicAxis(prev.x, c1.x, c2.x, end.x, xlo, xhi);
-                    AddCubicAxis(prev.y, c1.y, c2.y, end.y, ylo, yhi);
+                    ExtendByCubicAxis(prev.x, c1.x, c2.x, end.x, xlo, xhi);
+                    ExtendByCubicAxis(prev.y, c1.y, c2.y, end.y, ylo, yhi);
                     e.add(std::floor(xlo), std::floor(ylo));
                     e.add(std::ceil(xhi), std::ceil(yhi));
                 }

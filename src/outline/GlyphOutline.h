@@ -23,6 +23,11 @@ struct GlyphMetrics {
     uint16_t second = 0;  // 0 for traced glyphs
 };
 
+// Widens [lo, hi] to the extent on one axis of the cubic arc from p0 to p3 with
+// controls p1 and p2: the extrema are solved only when a control leaves the end points'
+// range. The end points themselves are the caller's to include.
+void ExtendByCubicAxis(double p0, double p1, double p2, double p3, double& lo, double& hi);
+
 class GlyphOutline : public Outline {
 public:
     explicit GlyphOutline(int masters = 1);

@@ -6,33 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "Cli.h"
+#include "CliRunner.h"
 #include "Strings.h"
 #include "TestPictures.h"
-
-namespace {
-
-// Runs the front end and collects what it printed.
-struct CliRun {
-    int code;
-    std::string out, err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    CliRun r{RunCli(args, out, err), {}, {}};
-    for (auto [f, s] : {std::pair{out, &r.out}, std::pair{err, &r.err}}) {
-        std::rewind(f);
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s->append(buf, n);
-        std::fclose(f);
-    }
-    return r;
-}
-
-}  // namespace
 
 TEST(Cli, UsageAndUnknownCommands) {
     SetCurrentLanguage(Language::English);

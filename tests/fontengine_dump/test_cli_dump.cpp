@@ -7,28 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "Cli.h"
+#include "CliRunner.h"
 #include "DumpFixture.h"
 
 namespace {
-struct CliRun {
-    int code;
-    std::string out, err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    CliRun r{RunCli(args, out, err), {}, {}};
-    for (auto [f, s] : {std::pair{out, &r.out}, std::pair{err, &r.err}}) {
-        std::rewind(f);
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s->append(buf, n);
-        std::fclose(f);
-    }
-    return r;
-}
 
 std::string WriteFile(const std::string& name, const Bytes& bytes) {
     std::string path = std::string(PENMARK_TEST_TMP) + "/" + name;
