@@ -2,18 +2,9 @@
 
 #include <algorithm>
 
-#include "Hints.h"
 
 CView::~CView() {
     if (m_pDocument) m_pDocument->RemoveView(this);
-}
-
-void CView::OnUpdate(CView* /*pSender*/, intptr_t /*lHint*/, CObject* pHint) {
-    if (auto* hint = dynamic_cast<CUpdateHint*>(pHint)) {
-        hint->UpdateView(this);
-    } else {
-        OnGeneralUpdate();
-    }
 }
 
 CDocument::~CDocument() {

@@ -18,14 +18,9 @@ public:
     virtual ~CView();
     CDocument* GetDocument() const { return m_pDocument; }
 
-    // Called for every view but the sender. pHint may be null (a general update).
-    virtual void OnUpdate(CView* pSender, intptr_t lHint, CObject* pHint);
-
-    // What the document's hints ask of a view; views override what they show.
-    virtual void OnImageChanged(CObject* /*pHint*/) {}
-    virtual void OnGlyphRebuilt() {}
-    virtual void OnGlyphMoved() {}
-    virtual void OnGeneralUpdate() {}
+    // Called for every view but the sender. pHint may be null (a general update); a view
+    // asks the hint what it is and does what it shows.
+    virtual void OnUpdate(CView* /*pSender*/, intptr_t /*lHint*/, CObject* /*pHint*/) {}
 
 private:
     friend class CDocument;

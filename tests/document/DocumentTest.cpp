@@ -11,12 +11,17 @@
 namespace {
 
 // Counts what the document tells its views.
-class RecordingView : public CView {
+class RecordingView : public CView, public CGlyphHintTarget {
 public:
     int rebuilt = 0, moved = 0, general = 0;
+    void OnUpdate(CView*, intptr_t, CObject* pHint) override {
+        if (auto* hint = dynamic_cast<CGlyphUpdateHint*>(pHint))
+            hint->UpdateView(this);
+        else
+            ++general;
+    }
     void OnGlyphRebuilt() override { ++rebuilt; }
     void OnGlyphMoved() override { ++moved; }
-    void OnGeneralUpdate() override { ++general; }
 };
 
 std::unique_ptr<Outline> Box(int16_t w, int16_t h) {
