@@ -6,6 +6,7 @@
 #include <string>
 
 #include "EpsImport.h"
+#include "PrepareOutline.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "EpsImport.h"
+#include "PrepareOutline.h"
 #include "PsTokenReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

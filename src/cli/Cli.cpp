@@ -14,13 +14,12 @@
 #include "Error.h"
 #include "FontCatalog.h"
 #include "FontFiles.h"
-#include "TTDump.h"
-#include "TTF.h"
-#include "nameTABLE.h"
+#include "FontSummary.h"
 #include "OutlineSvg.h"
 #include "PenmarkDocument.h"
 #include "ProgressBar.h"
 #include "Strings.h"
+#include "TextConvert.h"
 
 namespace {
 
@@ -156,56 +155,14 @@ int Trace(const std::vector<std::string>& args, FILE* err) {
     return 0;
 }
 
-std::string Utf8(const std::u16string* text) {
-    std::string out;
-    if (!text) return out;
-    for (size_t i = 0; i < text->size(); ++i) {
-        uint32_t c = (*text)[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text->size()) {
-            uint32_t lo = (*text)[i + 1];
-            if (lo >= 0xDC00 && lo < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                ++i;
-            }
-        }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // The full and family names a font file gives itself (Windows records); false when it
 // cannot be read.
 bool ReadFontNames(const std::string& path, std::string& full, std::string& family) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = false;
-    {
-        TTFileStream stream(fd);
-        TTF font;
-        if (font.readQuick(&stream) == 0) {
-            if (auto* names = font.get<nameTABLE>(TTIndex::name)) {
-                full = Utf8(names->wideText(4, 3));
-                family = Utf8(names->wideText(1, 3));
-                ok = !full.empty();
-            }
-        }
-    }
-    ::close(fd);
-    return ok;
+    FontSummary summary;
+    if (ReadFontSummary(path, summary) != 0) return false;
+    full = Utf16ToUtf8(summary.fullName);
+    family = Utf16ToUtf8(summary.familyName);
+    return !full.empty();
 }
 
 // The font to build from: a file, or an installed face by its full name.
@@ -351,18 +308,7 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
         Say(err, FormatString(kCliCannotOpen, path.c_str()));
         return 1;
     }
-    int code = 0;
-    {
-        TTFileStream stream(fd);
-        TTF font;
-        code = font.readFrom(&stream);
-        if (structured) {
-            TTDumpSink sink(out);
-            font.dumpStructured(sink);
-        } else {
-            font.dumpText(out);
-        }
-    }
+    int code = DumpFont(fd, out, structured);
     ::close(fd);
     std::fflush(out);
     if (code != 0) {

@@ -4,13 +4,14 @@
 #include <cmath>
 
 #include "EpsImport.h"
+#include "PrepareOutline.h"
 #include "Error.h"
 #include "Hints.h"
 #include "Placement.h"
 #include "Strings.h"
 #include "ImageErrors.h"
 #include "SymbolFont.h"
-#include "TTObject.h"
+#include "TTError.h"
 #include "Tracer.h"
 
 namespace {

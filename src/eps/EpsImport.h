@@ -56,7 +56,3 @@ std::unique_ptr<Outline> ReadEpsOutline(const std::string& path, int* pError = n
 std::unique_ptr<Outline> ReadEpsOutlineFromMemory(const uint8_t* data, size_t size,
                                                   int* pError = nullptr);
 
-// Moves the outline so that its lowest x and y (the exact extent of its curves, not
-// their control points) become 0. False, and the outline unchanged, when a point would
-// leave the 16-bit range.
-bool PrepareOutline(Outline& outline);

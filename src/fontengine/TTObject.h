@@ -10,21 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "TTError.h"
 #include "TTStream.h"
-
-// The last error of an engine object; 0 is success.
-namespace TTError {
-constexpr int kOk = 0;
-constexpr int kNoMemory = 1;       // an allocation failed
-constexpr int kNoHandle = 2;       // neither the object nor any owner has a stream
-constexpr int kInvalid = 3;        // invalid argument or inconsistent data
-constexpr int kRead = 4;           // the data ends before the requested bytes
-constexpr int kCollection = 5;     // a font collection, not a single font
-constexpr int kNoGlyphData = 6;    // no TrueType outlines (glyf and loca), e.g. CFF
-constexpr int kGlyphCountTable = 7;  // a table tied to the glyph count cannot follow a change of it
-constexpr int kWrite = 8;          // the output could not be written
-constexpr int kNotTrueType = 9;    // the file is not a TrueType font
-}  // namespace TTError
 
 // Where an object's content came from.
 enum class TTSource : uint16_t { None = 0, Initiated = 1, Imported = 2, Calculated = 3 };

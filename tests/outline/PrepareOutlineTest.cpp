@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "EpsImport.h"
+#include "PrepareOutline.h"
 
 namespace {
 

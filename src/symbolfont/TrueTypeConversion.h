@@ -1,4 +1,5 @@
-// The placed glyph as a TrueType glyph of a font with a given em.
+// The placed glyph as a TrueType glyph of a font with a given em: the quadratic contours
+// of the outline module turned into the engine's glyph object.
 #pragma once
 
 #include <memory>
