@@ -111,18 +111,18 @@ void LzwDecoder::Decode(const uint8_t* data, size_t n, BlockStore& store) {
         DecodeChained(data, n, store);
 }
 
-void LzwDecoder::DecodeDirect(const uint8_t* data, size_t n, BlockStore& store) {
-    const size_t wanted = size_t(store.Remaining());
-    // Room for one more string than the block needs: decoding stops once it is full.
-    m_out.resize(wanted + kTableSize + 32);
-    uint8_t* out = m_out.data();
-    size_t pos = 0;
+namespace {
 
+// The code stream of LZW, shared by both ways of keeping the strings: clear codes, the
+// end code, and code widths that grow with the table. For each string code,
+// emit(code, next, previous) writes its string and, when previous >= 0, makes table
+// entry next of the previous string and this one's first byte. Runs while more().
+template <class More, class Emit>
+void WalkLzwCodes(const uint8_t* data, size_t n, unsigned tableSize, More more, Emit emit) {
     CodeReader codes(data, n);
     unsigned width = 9, next = kLzwFirstFree, code;
     int previous = -1;
-    size_t previousStart = 0, previousLength = 0;
-    while (pos < wanted && codes.Next(width, code)) {
+    while (more() && codes.Next(width, code)) {
         if (code == kLzwClear) {
             width = 9;
             next = kLzwFirstFree;
@@ -131,7 +131,25 @@ void LzwDecoder::DecodeDirect(const uint8_t* data, size_t n, BlockStore& store) 
         }
         if (code == kLzwEnd) break;
         if (code > next || (code == next && previous < 0)) RaiseError(ImageError::kInvalidData);
+        if (previous >= 0 && next >= tableSize) RaiseError(ImageError::kInvalidData);
+        emit(code, next, previous);
+        if (previous >= 0) ++next;
+        previous = int(code);
+        if (next == (1u << width) - 1 && width < 12) ++width;
+    }
+}
 
+}  // namespace
+
+void LzwDecoder::DecodeDirect(const uint8_t* data, size_t n, BlockStore& store) {
+    const size_t wanted = size_t(store.Remaining());
+    // Room for one more string than the block needs: decoding stops once it is full.
+    m_out.resize(wanted + kTableSize + 32);
+    uint8_t* out = m_out.data();
+    size_t pos = 0;
+    size_t previousStart = 0, previousLength = 0;
+    WalkLzwCodes(data, n, kTableSize, [&] { return pos < wanted; },
+                 [&](unsigned code, unsigned next, int previous) {
         size_t start = pos, length;
         if (code < 256) {
             out[pos] = uint8_t(code);
@@ -146,19 +164,14 @@ void LzwDecoder::DecodeDirect(const uint8_t* data, size_t n, BlockStore& store) 
             out[pos + previousLength] = out[previousStart];
         }
         pos += length;
-
         if (previous >= 0) {
-            if (next >= unsigned(kTableSize)) RaiseError(ImageError::kInvalidData);
             // The previous string and the first byte of this one lie side by side.
             m_start[next] = uint32_t(previousStart);
             m_length[next] = uint16_t(previousLength + 1);
-            ++next;
         }
-        previous = int(code);
         previousStart = start;
         previousLength = length;
-        if (next == (1u << width) - 1 && width < 12) ++width;
-    }
+    });
     store.Put(out, std::min(pos, wanted));
 }
 
@@ -169,20 +182,8 @@ void LzwDecoder::DecodeChained(const uint8_t* data, size_t n, BlockStore& store)
     size_t used = 0;
     const uint64_t wanted = store.Remaining();
     uint64_t produced = 0;
-
-    CodeReader codes(data, n);
-    unsigned width = 9, next = kLzwFirstFree, code;
-    int previous = -1;
-    while (produced < wanted && codes.Next(width, code)) {
-        if (code == kLzwClear) {
-            width = 9;
-            next = kLzwFirstFree;
-            previous = -1;
-            continue;
-        }
-        if (code == kLzwEnd) break;
-        if (code > next || (code == next && previous < 0)) RaiseError(ImageError::kInvalidData);
-
+    WalkLzwCodes(data, n, kTableSize, [&] { return produced < wanted; },
+                 [&](unsigned code, unsigned next, int previous) {
         unsigned entry = code == next ? unsigned(previous) : code;
         size_t length = m_length[entry];
         uint8_t* p = out + used + length;
@@ -194,22 +195,16 @@ void LzwDecoder::DecodeChained(const uint8_t* data, size_t n, BlockStore& store)
         uint8_t firstByte = out[used];
         used += length;
         produced += length;
-
         if (previous >= 0) {
-            if (next >= unsigned(kTableSize)) RaiseError(ImageError::kInvalidData);
             m_prefix[next] = uint16_t(previous);
             m_suffix[next] = firstByte;
             m_first[next] = m_first[previous];
             m_length[next] = uint16_t(m_length[previous] + 1);
-            ++next;
         }
-        previous = int(code);
-        if (next == (1u << width) - 1 && width < 12) ++width;
-
         if (used >= kFlushAt) {
             store.Put(out, used);
             used = 0;
         }
-    }
+    });
     store.Put(out, used);
 }

@@ -19,6 +19,19 @@ struct TraceSettings {
     bool CurveModes() const { return cornerThreshold <= 1.0; }
 };
 
+// What the edge pair around two vertices P and Q shows. An inflection and the extreme
+// edges carry the kind their segment takes.
+enum EdgeClass : int {
+    kEdgePlain = 0,
+    kEdgeDropP = 1,  // P is redundant
+    kEdgeDropQ = 2,  // Q is redundant
+    kEdgeInflection = kKindSmooth,
+    kEdgeMaxY = kKindMaxY,
+    kEdgeMaxX = kKindMaxX,
+    kEdgeMinY = kKindMinY,
+    kEdgeMinX = kKindMinX,
+};
+
 // The longest run of edges one curve may replace is kMaxRunJoins + 1 edges.
 constexpr int kMaxRunJoins = 50;
 
@@ -33,9 +46,8 @@ public:
     void Fit(LinkedPool<TraceVertex>& vertices, std::vector<FitNode>& out);
 
     // Vertex classification of the edge pair around P (predecessor O) and Q (successor
-    // R): 1 when P is redundant, 2 when Q is, 3 for an inflection, 41 to 44 for an
-    // extreme edge P-Q, 0 otherwise. Public for tests.
-    static int Classify(Vec2 o, Vec2 p, Vec2 q, Vec2 r, int kindP, int kindQ, double sinLimit);
+    // R). Public for tests.
+    static EdgeClass Classify(Vec2 o, Vec2 p, Vec2 q, Vec2 r, int kindP, int kindQ, double sinLimit);
 
 private:
     struct FitResult {
@@ -69,7 +81,7 @@ private:
     Vec2 Pos(int v) const { return (*m_pV)[v].Pos(); }
     int Kind(int v) const { return (*m_pV)[v].kind; }
     void UpdateLength(int seg);
-    int ClassifySegment(int seg) const;
+    EdgeClass ClassifySegment(int seg) const;
     void Push(std::vector<FitNode>& out, Vec2 p, int kind) const;
 
     TraceSettings m_set;

@@ -1,0 +1,191 @@
+// Curve fitting: quadratic or cubic Bezier curves over runs of edges within the tolerance.
+#include "ContourFitter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "FitGeometry.h"
+
+using namespace fitgeom;
+
+void ContourFitter::FitRuns(std::vector<FitNode>& out) {
+    const int count = m_pV->Count();
+    for (int i = 0; i < count && Kind(m_segs[m_segs.First()].start) == kKindPlain; ++i)
+        m_segs.RotateLeft();
+    const size_t firstNode = out.size();
+    Push(out, Pos(m_segs[m_segs.First()].start), kKindStart);
+    std::vector<int> run;
+    for (int seg = m_segs.First(); seg;) {
+        int stop = 0;
+        FitResult fit;
+        while (true) {
+            run.assign(1, seg);
+            for (int joins = 0; joins < kMaxRunJoins; ++joins) {
+                const TraceSegment& cur = m_segs[run.back()];
+                int next = m_segs.Next(run.back());
+                if (!next || Kind(cur.end) != kKindPlain || cur.kind == kKindStraight ||
+                    cur.end == stop)
+                    break;
+                run.push_back(next);
+            }
+            if (run.size() == 1 && m_segs[seg].kind == kKindStraight) {
+                fit = FitResult{};  // a lone straight edge stays a line
+                break;
+            }
+            fit = FitRun(run);
+            if (fit.ok || run.size() == 1) break;
+            // Cut the run at the worst vertex, or drop its last edge.
+            int dropLast = m_segs[run[run.size() - 2]].end;
+            bool inside = false;
+            for (size_t i = 0; i + 1 < run.size(); ++i)
+                inside = inside || m_segs[run[i]].end == fit.splitVertex;
+            stop = fit.splitVertex && inside ? fit.splitVertex : dropLast;
+        }
+        const TraceSegment& last = m_segs[run.back()];
+        if (fit.ok) {
+            Push(out, fit.c1, kKindControl);
+            if (m_set.curveMode == kTraceCubic) Push(out, fit.c2, kKindControl);
+        }
+        Push(out, Pos(last.end), Kind(last.end));
+        seg = m_segs.Next(run.back());
+    }
+    // The contour closes on its start point, which is not a second start.
+    if (out.size() > firstNode + 1) out.back().kind = kKindPlain;
+}
+
+ContourFitter::FitResult ContourFitter::FitRun(const std::vector<int>& run) {
+    if (m_set.curveMode != kTraceCubic && m_set.curveMode != kTraceQuadratic) return {};
+    if (run.size() == 1) return FitSingle(run[0]);
+    return m_set.curveMode == kTraceCubic ? FitCubic(run) : FitQuadratic(run);
+}
+
+ContourFitter::FitResult ContourFitter::FitSingle(int seg) {
+    const TraceSegment& sg = m_segs[seg];
+    FitResult r;
+    Vec2 a = Pos(sg.start), b = Pos(sg.end);
+    if (sg.h0.Length() == 0 && sg.h1.Length() == 0) return r;  // nothing to bend it
+    if (m_set.curveMode == kTraceQuadratic) {
+        r.ok = true;
+        r.c1 = a + sg.h0;
+        return r;
+    }
+    r.c1 = a + sg.h0 * 0.3;
+    r.c2 = b + sg.h1 * 0.3;
+    Vec2 mid = Cubic(a, r.c1, r.c2, b, 0.5);
+    r.ok = sg.length > 0 && DistanceFromLine(mid, a, b) <= m_set.step;
+    return r;
+}
+
+ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
+    FitResult r;
+    const size_t m = run.size();
+    std::vector<int> ids(m + 1);
+    std::vector<Vec2> pts(m + 1);
+    std::vector<double> u(m + 1);
+    ids[0] = m_segs[run[0]].start;
+    double total = 0;
+    for (size_t i = 0; i < m; ++i) {
+        ids[i + 1] = m_segs[run[i]].end;
+        total += m_segs[run[i]].length;
+        u[i + 1] = total;
+    }
+    if (!(total > 0)) return r;
+    for (size_t i = 0; i <= m; ++i) {
+        pts[i] = Pos(ids[i]);
+        u[i] /= total;
+    }
+    u[m] = 1;
+    const Vec2 p0 = pts[0], p3 = pts[m];
+    const Vec2 t1 = m_segs[run[0]].h0, t2 = m_segs[run.back()].h1;
+    const double tol = m_set.tolerance;
+
+    for (int pass = 1;; ++pass) {
+        // Least squares for the handle lengths with fixed tangents.
+        double c11 = 0, c12 = 0, c22 = 0, x1 = 0, x2 = 0;
+        for (size_t i = 1; i < m; ++i) {
+            double t = u[i], v = 1 - t;
+            double b0 = v * v * v, b1 = 3 * v * v * t, b2 = 3 * v * t * t, b3 = t * t * t;
+            Vec2 a1 = t1 * b1, a2 = t2 * b2;
+            c11 += a1.Dot(a1);
+            c12 += a1.Dot(a2);
+            c22 += a2.Dot(a2);
+            Vec2 rest = pts[i] - (p0 * (b0 + b1) + p3 * (b2 + b3));
+            x1 += rest.Dot(a1);
+            x2 += rest.Dot(a2);
+        }
+        double det = c11 * c22 - c12 * c12;
+        if (!(det >= 0.001)) return FitResult{};
+        double alpha1 = (x1 * c22 - x2 * c12) / det;
+        double alpha2 = (c11 * x2 - c12 * x1) / det;
+        if (alpha1 < 0 || alpha2 < 0) return FitResult{};
+        Vec2 c1 = p0 + t1 * alpha1, c2 = p3 + t2 * alpha2;
+
+        double worst = -1;
+        int worstId = 0;
+        for (size_t i = 1; i < m; ++i) {
+            double e = (Cubic(p0, c1, c2, p3, u[i]) - pts[i]).Length();
+            if (e > worst) {
+                worst = e;
+                worstId = ids[i];
+            }
+        }
+        bool ok = tol > worst;
+        for (size_t i = 0; ok && i < m; ++i) {
+            Vec2 onCurve = Cubic(p0, c1, c2, p3, (u[i] + u[i + 1]) / 2);
+            ok = (onCurve - (pts[i] + pts[i + 1]) * 0.5).Length() < tol;
+        }
+        if (ok) {
+            r.ok = true;
+            r.c1 = c1;
+            r.c2 = c2;
+            return r;
+        }
+        if (pass == 4) {
+            r.splitVertex = worstId;
+            return r;
+        }
+        // Newton step on each parameter, first derivative only.
+        for (size_t i = 1; i < m; ++i) {
+            Vec2 d = CubicDerivative(p0, c1, c2, p3, u[i]);
+            double dd = d.Dot(d);
+            if (dd > 1e-12) u[i] += (pts[i] - Cubic(p0, c1, c2, p3, u[i])).Dot(d) / dd;
+        }
+    }
+}
+
+ContourFitter::FitResult ContourFitter::FitQuadratic(const std::vector<int>& run) {
+    FitResult r;
+    const size_t m = run.size();
+    const Vec2 p0 = Pos(m_segs[run[0]].start), p2 = Pos(m_segs[run.back()].end);
+    const Vec2 t1 = m_segs[run[0]].h0, h = m_segs[run.back()].h1;
+    // The control is where the start tangent meets the end tangent: P0 + a t1 = P2 + b h,
+    // both handles pointing from their end towards the control.
+    Vec2 w = p2 - p0;
+    double det = -t1.x * h.y + h.x * t1.y;
+    if (std::fabs(det) < 0.001) return r;
+    double a = (-w.x * h.y + h.x * w.y) / det;
+    double b = (t1.x * w.y - t1.y * w.x) / det;
+    if (a < 0 || b < 0) return r;
+    Vec2 c = p0 + t1 * a;
+    double total = 0;
+    for (int s : run) total += m_segs[s].length;
+    if (!(total > 0)) return r;
+    double cumulative = 0, worst = -1;
+    int worstId = 0;
+    for (size_t i = 0; i + 1 < m; ++i) {
+        cumulative += m_segs[run[i]].length;
+        int id = m_segs[run[i]].end;
+        double e = (Quadratic(p0, c, p2, cumulative / total) - Pos(id)).Length();
+        if (e > worst) {
+            worst = e;
+            worstId = id;
+        }
+    }
+    if (m_set.tolerance > worst) {
+        r.ok = true;
+        r.c1 = c;
+    } else {
+        r.splitVertex = worstId;
+    }
+    return r;
+}
