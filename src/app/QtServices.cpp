@@ -9,10 +9,7 @@
 
 #include "CMessageBox.h"
 #include "MonoImage.h"
-
-namespace {
-constexpr int kStrCaption = 61288;
-}
+#include "StringIds.h"
 
 std::unique_ptr<MonoImage> ReduceToMono(const QImage& image) {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) return nullptr;
@@ -88,5 +85,5 @@ void QtSettings::SetString(const std::string& section, const std::string& key,
 }
 
 int QtMessageSink::Show(const std::string& text, uint32_t style) {
-    return ShowMessageText(m_owner, QString::fromUtf8(text.c_str()), kStrCaption, style);
+    return ShowMessageText(m_owner, QString::fromUtf8(text.c_str()), StringId::kCaption, style);
 }

@@ -18,6 +18,7 @@
 #include "OutlineSvg.h"
 #include "PenmarkDocument.h"
 #include "ProgressBar.h"
+#include "StringIds.h"
 #include "Strings.h"
 #include "TextConvert.h"
 
@@ -33,11 +34,6 @@ bool WantsHelp(const std::vector<std::string>& args) {
         if (a == "--help" || a == "-h") return true;
     return false;
 }
-
-constexpr int kStrEmptyRegion = 61309;
-constexpr int kStrNoMemory = 61281;
-constexpr int kStrTooLarge = 62230;
-constexpr int kStrInvalidData = 61272;
 
 // Messages of the document go to the error stream.
 class StreamMessages : public IMessageSink {
@@ -70,9 +66,9 @@ struct Session {
     // The text for a failed trace.
     void ReportTraceError(int code) {
         bar.Finish();
-        int id = code == ErrorCode::kNoMemory      ? kStrNoMemory
-                 : code == ErrorCode::kTracerRange ? kStrTooLarge
-                                                   : kStrEmptyRegion;
+        int id = code == ErrorCode::kNoMemory      ? StringId::kNoMemory
+                 : code == ErrorCode::kTracerRange ? StringId::kRegionTooLarge
+                                                   : StringId::kEmptyRegion;
         Say(m_err, GetString(id));
     }
 
@@ -104,11 +100,11 @@ bool Session::LoadAndTrace(const std::string& input, const std::string& edits,
                            const std::optional<PixelRect>& select) {
     if (IsOutlineFile(input)) {
         if (!doc.FileExists(input)) {
-            Say(m_err, GetString(61277));
+            Say(m_err, GetString(StringId::kFileNotFound));
             return false;
         }
         if (!doc.LoadOutlineFile(input)) {
-            Say(m_err, GetString(kStrInvalidData));
+            Say(m_err, GetString(StringId::kInvalidData));
             return false;
         }
         return true;
@@ -129,7 +125,7 @@ bool Session::LoadAndTrace(const std::string& input, const std::string& edits,
     }
     doc.ComputeInkRect();
     if (doc.m_rcInk.IsEmpty()) {
-        Say(m_err, GetString(kStrEmptyRegion));
+        Say(m_err, GetString(StringId::kEmptyRegion));
         return false;
     }
     if (!doc.TraceSelection()) {
@@ -193,7 +189,7 @@ bool ResolveFont(const std::string& font, FontInfo& info, FILE* err) {
 bool InstallFont(const std::string& file, const std::string& newName, FILE* out, FILE* err) {
     for (const InstalledFace& f : ListInstalledFonts()) {
         if (f.fullName == newName) {
-            Say(err, FormatString(61305, newName.c_str()));
+            Say(err, FormatString(StringId::kFontNameInstalled, newName.c_str()));
             return false;
         }
     }
@@ -201,13 +197,13 @@ bool InstallFont(const std::string& file, const std::string& newName, FILE* out,
     std::string name = std::filesystem::path(file).filename().string();
     std::string target = dir + name;
     if (::FileExists(target)) {
-        Say(err, FormatString(61306, name.c_str()));
+        Say(err, FormatString(StringId::kFontFileInFolder, name.c_str()));
         return false;
     }
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec || !std::filesystem::copy_file(file, target, std::filesystem::copy_options::none, ec) || ec) {
-        Say(err, GetString(61307));
+        Say(err, GetString(StringId::kCannotCopyFont));
         return false;
     }
     RefreshFontCatalog();

@@ -8,6 +8,7 @@
 #include "Error.h"
 #include "Hints.h"
 #include "Placement.h"
+#include "StringIds.h"
 #include "Strings.h"
 #include "ImageErrors.h"
 #include "SymbolFont.h"
@@ -270,16 +271,18 @@ bool CPenmarkDocument::SaveFont(const std::string& dest, const std::string& suff
 int SaveFontErrorStringId(int code) {
     switch (code) {
         case 0: return 0;
-        case TTError::kCollection: return 62226;
-        case TTError::kNoGlyphData: return 62227;
-        case TTError::kGlyphCountTable: return 62228;
-        case SymbolFontError::kNoCharacterMap: return 62221;
-        case SymbolFontError::kTooLarge: return 62229;
-        case SymbolFontError::kBadEm: return 62231;
-        case SymbolFontError::kTooComplex: return 62232;
-        case SymbolFontError::kFontFull: return 62233;
+        case TTError::kCollection: return StringId::kFontCollection;
+        case TTError::kNoGlyphData: return StringId::kNoTrueTypeOutlines;
+        case TTError::kGlyphCountTable: return StringId::kGlyphCountTable;
+        case SymbolFontError::kNoCharacterMap: return StringId::kNoCharacterMap;
+        case SymbolFontError::kTooLarge: return StringId::kSymbolTooLarge;
+        case SymbolFontError::kBadEm: return StringId::kUnitsPerEmRange;
+        case SymbolFontError::kTooComplex: return StringId::kSymbolTooComplex;
+        case SymbolFontError::kFontFull: return StringId::kFontFull;
         case SymbolFontError::kCancelled: return 0;
-        default: return code >= 1 && code <= 9 ? 62225 : 62222;
+        default:
+            return code >= TTError::kNoMemory && code <= TTError::kNotTrueType ? StringId::kFontUnreadable
+                                                                                : StringId::kFontNotWritten;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "CPenmarkDlg.h"
 #include "CTextPage.h"
 #include "PageIds.h"
+#include "StringIds.h"
 #include "Strings.h"
 
 void CreateWizardPages(CPenmarkDlg& sheet) {
@@ -25,7 +26,7 @@ void CreateWizardPages(CPenmarkDlg& sheet) {
 
 int RunWizard(int argc, char** argv) {
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QString::fromUtf8(GetString(61288)));
+    QApplication::setApplicationName(QString::fromUtf8(GetString(StringId::kCaption)));
     CPenmarkApp app;
     if (!app.InitInstance(CreateWizardPages)) return 1;
     int code = QApplication::exec();

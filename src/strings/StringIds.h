@@ -1,0 +1,33 @@
+// Ids of the texts that more than one part of the program shows. Texts that belong to
+// one page or front end keep their ids beside it.
+#pragma once
+
+namespace StringId {
+constexpr int kCaption = 61288;  // "Penmark": the program's name and every message's caption
+
+// Picture and drawing files.
+constexpr int kInvalidData = 61272;
+constexpr int kFileNotFound = 61277;
+constexpr int kNoMemory = 61281;
+constexpr int kEmptyRegion = 61309;
+constexpr int kRegionTooLarge = 62230;
+
+// Saving and installing the new font.
+constexpr int kFontFileExists = 61304;
+constexpr int kFontNameInstalled = 61305;
+constexpr int kFontFileInFolder = 61306;
+constexpr int kCannotCopyFont = 61307;
+constexpr int kCannotInstallFont = 61308;
+
+// Results of the font build.
+constexpr int kNoCharacterMap = 62221;
+constexpr int kFontNotWritten = 62222;
+constexpr int kFontUnreadable = 62225;
+constexpr int kFontCollection = 62226;
+constexpr int kNoTrueTypeOutlines = 62227;
+constexpr int kGlyphCountTable = 62228;
+constexpr int kSymbolTooLarge = 62229;
+constexpr int kUnitsPerEmRange = 62231;
+constexpr int kSymbolTooComplex = 62232;
+constexpr int kFontFull = 62233;
+}  // namespace StringId
