@@ -24,19 +24,14 @@ bool PsOperandStack::ToTenths(double v, int16_t& out) {
 }
 
 bool PsOperandStack::Push(double v) {
-    int16_t tenths;
-    if (!ToTenths(v, tenths)) return false;
-    m_values[m_nTop] = tenths;
-    m_nTop = (m_nTop + 1) % kCapacity;
-    if (m_nCount < kCapacity) ++m_nCount;
+    if (m_nCount == kCapacity) return false;
+    int16_t tenths = 0;
+    m_inRange[m_nCount] = ToTenths(v, tenths);
+    m_values[m_nCount++] = tenths;
     return true;
 }
 
-void PsOperandStack::Drop(int n) {
-    n = std::clamp(n, 0, m_nCount);
-    m_nCount -= n;
-    m_nTop = (m_nTop - n + kCapacity) % kCapacity;
-}
+void PsOperandStack::Drop(int n) { m_nCount -= std::clamp(n, 0, m_nCount); }
 
 // ---------------------------------------------------------------------------------------
 // The import
@@ -57,6 +52,8 @@ public:
 
         m_outline = std::make_unique<Outline>(1);
         ReadBody();
+        // A drawing without a path has nothing to place.
+        if (m_outline->nodeCount() == 0) RaiseError(EpsError::kInvalidData);
         m_outline->trim(true);
         m_outline->clearError();  // a failed shrink leaves the nodes as they were
         // A drawing wider or taller than the 16-bit range could not be moved to the
@@ -75,13 +72,13 @@ private:
             const int type = m_reader.NextToken(m_token, sizeof m_token);
             switch (type) {
                 case kPsEnd:
-                    // The end of the input ends the drawing; a read error or a number that
-                    // is none would silently cut it short.
-                    if (m_reader.ReadFailed() || m_reader.EndedOnBadNumber()) Fail();
+                    // The end of the input, or a lone "-" or "." that reads as it, ends the
+                    // drawing; a read error would silently cut it short.
+                    if (m_reader.ReadFailed()) Fail();
                     return;
                 case kPsInteger:
                 case kPsReal:
-                    if (!m_stack.Push(m_reader.RealValue())) Fail();
+                    m_stack.Push(m_reader.RealValue());  // a full stack drops the number
                     break;
                 case kPsComment:
                     if (std::strcmp(m_token, "%BeginSetup") == 0) {
@@ -126,6 +123,9 @@ private:
                 return;
         }
         if (m_stack.Count() < n) Fail();
+        // A number past the 16-bit range would wrap into a wrong coordinate.
+        for (int k = 0; k < n; ++k)
+            if (!m_stack.InRange(k)) RaiseError(EpsError::kInvalidData);
 
         OutlinePoint pts[3];
         switch (op) {

@@ -29,12 +29,14 @@ class PsOperandStack {
 public:
     static constexpr int kCapacity = 100;
 
-    // Converts v to tenths (nearest tenth, a half rounding down) and pushes it. False
-    // when the result does not fit in 16 bits. When the stack is full the oldest entry
-    // makes room, so the operands of the next operator are always the latest numbers.
+    // Converts v to tenths (nearest tenth, a half rounding down) and pushes it. A number
+    // outside the 16-bit range is kept, marked, so that only an operator that would make
+    // it a coordinate fails. When the stack is full the number is dropped (false).
     bool Push(double v);
     // The entry k places below the top (0 = top); the caller checks Count().
-    int16_t Peek(int k) const { return m_values[size_t((m_nTop - 1 - k + 2 * kCapacity) % kCapacity)]; }
+    int16_t Peek(int k) const { return m_values[m_nCount - 1 - k]; }
+    // Whether the entry k places below the top fits in 16 bits.
+    bool InRange(int k) const { return m_inRange[m_nCount - 1 - k]; }
     void Drop(int n);
     void Clear() { m_nCount = 0; }
     int Count() const { return m_nCount; }
@@ -44,7 +46,7 @@ public:
 
 private:
     int16_t m_values[kCapacity] = {};
-    int m_nTop = 0;    // slot after the top entry
+    bool m_inRange[kCapacity] = {};
     int m_nCount = 0;
 };
 

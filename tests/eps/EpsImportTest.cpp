@@ -85,17 +85,20 @@ TEST(OperandStack, RoundsToTenthsWithHalvesDown) {
     }
 }
 
-TEST(OperandStack, KeepsTheLatestHundredNumbers) {
+TEST(OperandStack, DropsNumbersPastAHundredAndMarksWideOnes) {
     PsOperandStack stack;
-    for (int i = 1; i <= 101; ++i) ASSERT_TRUE(stack.Push(i));
+    for (int i = 1; i <= 100; ++i) ASSERT_TRUE(stack.Push(i));
+    EXPECT_FALSE(stack.Push(101));  // the 101st number is dropped
     EXPECT_EQ(stack.Count(), 100);
-    EXPECT_EQ(stack.Peek(0), 1010);
-    EXPECT_EQ(stack.Peek(99), 20);
+    EXPECT_EQ(stack.Peek(0), 1000);
+    EXPECT_EQ(stack.Peek(99), 10);
     stack.Drop(99);
     EXPECT_EQ(stack.Count(), 1);
-    EXPECT_EQ(stack.Peek(0), 20);
-    EXPECT_FALSE(stack.Push(5000));
-    EXPECT_EQ(stack.Count(), 1);
+    EXPECT_EQ(stack.Peek(0), 10);
+    EXPECT_TRUE(stack.Push(5000));
+    EXPECT_EQ(stack.Count(), 2);
+    EXPECT_FALSE(stack.InRange(0));
+    EXPECT_TRUE(stack.InRange(1));
 }
 
 TEST(ReadEpsOutline, EveryOperatorOfAnIllustratorFile) {
@@ -155,7 +158,8 @@ TEST(ReadEpsOutline, FileWithoutTrailerIsReadToItsEnd) {
 
 TEST(ReadEpsOutline, RefusedFiles) {
     const char* files[] = {"no_ps.eps",         "bad_header.eps", "no_endprolog.eps", "setup_unclosed.eps",
-                           "missing_operand.eps", "out_of_range.eps", "too_wide.eps"};
+                           "missing_operand.eps", "out_of_range.eps", "too_wide.eps",
+                           "no_path.eps"};
     for (const char* name : files) {
         int error = -1;
         EXPECT_EQ(ReadEpsOutline(DataPath(name), &error), nullptr) << name;
@@ -165,6 +169,28 @@ TEST(ReadEpsOutline, RefusedFiles) {
     EXPECT_EQ(Read("%!PS\n%!PS-Adobe-3.0\n%%EndProlog\n"), nullptr);
     EXPECT_NE(Read("junk %!PS-Adobe-3.0\n%%EndProlog\n"), nullptr);
     EXPECT_EQ(Read(""), nullptr);
+}
+
+TEST(ReadEpsOutline, ReadingRulesOnFiles) {
+    struct Case {
+        const char* file;
+        std::vector<Node> nodes;
+    };
+    const Case cases[] = {
+        // A wide operand of a painting operator is no coordinate.
+        {"wide_operand.eps", {{0x0011, {{0, 0}}}, {0x0001, {{1000, 0}}}, {0x0001, {{1000, 1000}}}}},
+        // A lone "-" ends the drawing with what was read.
+        {"lone_minus.eps", {{0x0011, {{0, 0}}}, {0x0001, {{1000, 0}}}}},
+        // Of 101 numbers the last is dropped, so m takes the 99th and 100th.
+        {"full_stack.eps", {{0x0011, {{990, 1000}}}}},
+    };
+    for (const Case& c : cases) {
+        int error = -1;
+        auto outline = ReadEpsOutline(DataPath(c.file), &error);
+        ASSERT_TRUE(outline) << c.file;
+        EXPECT_EQ(error, 0) << c.file;
+        EXPECT_EQ(Nodes(*outline), c.nodes) << c.file;
+    }
 }
 
 TEST(ReadEpsOutline, FilesThatCannotBeOpened) {
@@ -201,17 +227,24 @@ TEST(ReadEpsOutline, BodyEdgeCases) {
         // The setup section is skipped wherever it stands; the trailer ends the drawing.
         {"%%BeginSetup\n1 1 m\n%%EndSetup\n2 2 m\n%%Trailer\n3 3 m", {{0x0011, {{20, 20}}}}},
         {"1 1 m\n%%BeginSetup\n2 2 m", {Refused(EpsError::kInvalidData)}},
-        // A lone "-" or "." is not read as the end of a good drawing.
-        {"1 1 m - 2 2 L", {Refused(EpsError::kInvalidData)}},
+        // A lone "-" or "." ends the reading like the end of the file.
+        {"1 1 m - 2 2 L", {{0x0011, {{10, 10}}}}},
+        {"1 1 m 2 2 L . 3 3 L", {{0x0011, {{10, 10}}}, {0x0001, {{20, 20}}}}},
+        // A number past 16 bits fails only as a coordinate.
         {"1 1 m 3276.8 0 L", {Refused(EpsError::kInvalidData)}},
         {"1 1 m 1e40 0 L", {Refused(EpsError::kInvalidData)}},
+        {"4000 w 1e40 0 0 k 1 1 m", {{0x0011, {{10, 10}}}}},
+        {"99999 1 1 m", {{0x0011, {{10, 10}}}}},
+        {"1 1 99999 m", {Refused(EpsError::kInvalidData)}},
         // Within 16 bits both ways, and an extent that still fits after moving.
         {"-3276.8 3276.7 m -1 3000 L", {{0x0011, {{-32768, 32767}}}, {0x0001, {{-10, 30000}}}}},
         {"-1000 0 m 2276 0 L", {{0x0011, {{-10000, 0}}}, {0x0001, {{22760, 0}}}}},
         {"-1000 0 m 2276.8 0 L", {Refused(EpsError::kInvalidData)}},
         // A name cut at the buffer size never leaves a stray one-letter operator.
         {"1 2 " + std::string(511, 'q') + "m 3 4 m", {{0x0011, {{30, 40}}}}},
-        {"", {}},
+        // A drawing without a path is refused.
+        {"", {Refused(EpsError::kInvalidData)}},
+        {"0 0 0 k f", {Refused(EpsError::kInvalidData)}},
     };
     for (const Case& c : cases) EXPECT_EQ(BodyNodes(c.body), c.nodes) << c.body;
 }
