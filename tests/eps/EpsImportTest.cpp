@@ -167,7 +167,7 @@ TEST(ReadEpsOutline, RefusedFiles) {
     }
     // The header comment must follow the marker directly.
     EXPECT_EQ(Read("%!PS\n%!PS-Adobe-3.0\n%%EndProlog\n"), nullptr);
-    EXPECT_NE(Read("junk %!PS-Adobe-3.0\n%%EndProlog\n"), nullptr);
+    EXPECT_NE(Read("junk %!PS-Adobe-3.0\n%%EndProlog\n0 0 m\n"), nullptr);
     EXPECT_EQ(Read(""), nullptr);
 }
 
