@@ -1,6 +1,7 @@
 #include "PenmarkDocument.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "EpsImport.h"
@@ -104,23 +105,47 @@ bool CPenmarkDocument::LoadImageFile(const std::string& path) {
     return true;
 }
 
+namespace {
+
+// The tracer asks after every contour; pumping the window is worth it only once a trace
+// has run for a while, so a small picture never pays for it.
+ProgressFn ThrottledProgress(const ProgressFn& progress) {
+    if (!progress) return {};
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kInterval = std::chrono::milliseconds(50);
+    return [progress, last = Clock::now(), kInterval](int32_t code, intptr_t param) mutable -> int32_t {
+        const auto now = Clock::now();
+        if (now - last < kInterval) return 0;
+        last = now;
+        return progress(code, param);
+    };
+}
+
+}  // namespace
+
 bool CPenmarkDocument::TraceSelection() {
-    m_pSelectionImage.reset();
-    if (!m_rcInk.IsEmpty() && m_pImage) m_pSelectionImage = m_pImage->Crop(m_rcInk);
+    std::unique_ptr<MonoImage> selection;
     TraceParams params;  // step 1, tolerance 1.0, 3 degrees, cubic curves, extremes, scale 1
-    params.step = 1;
-    params.fitTolerance = 1.0f;
-    params.straightenAngle = 3;
-    params.curveMode = kTraceCubic;
-    params.extremePoints = 1;
-    params.outputScale = 1.0f;
-    params.progress = m_services.progress;
-    params.image = m_pSelectionImage.get();
-    int code = trace(&params);
+    int code = 0;
+    try {
+        if (!m_rcInk.IsEmpty() && m_pImage) selection = m_pImage->Crop(m_rcInk);
+        params.step = 1;
+        params.fitTolerance = 1.0f;
+        params.straightenAngle = 3;
+        params.curveMode = kTraceCubic;
+        params.extremePoints = 1;
+        params.outputScale = 1.0f;
+        params.progress = ThrottledProgress(m_services.progress);
+        params.image = selection.get();
+        code = trace(&params);
+    } catch (const CodeError& e) {
+        code = e.code();  // the cut ran out of memory
+    }
     if (code == 0 && !params.result) code = kNothingTraced;
     if (code == 0 && !PrepareOutline(*params.result)) code = ErrorCode::kTracerRange;
     m_nLastError = code;
     if (code != 0) return false;
+    m_pSelectionImage = std::move(selection);
     m_pTracedOutline = std::move(params.result);
     ResetGlyphParameters(true);
     return true;
@@ -157,13 +182,28 @@ void CPenmarkDocument::ClearSelection() {
 
 void CPenmarkDocument::SelectInkIfEmpty() {
     if (!m_rcSelection.IsEmpty() || !m_pImage) return;
-    m_pImage->FindInkBounds(m_rcSelection, nullptr, 0);
-    m_rcInk = m_rcSelection;
+    PixelRect ink;
+    if (!FindInk(ink, nullptr)) return;
+    m_rcSelection = m_rcInk = ink;
 }
 
 void CPenmarkDocument::ComputeInkRect() {
-    m_rcInk = PixelRect{};
-    if (!m_rcSelection.IsEmpty() && m_pImage) m_pImage->FindInkBounds(m_rcInk, &m_rcSelection, 0);
+    PixelRect ink;
+    if (!m_rcSelection.IsEmpty() && m_pImage && !FindInk(ink, &m_rcSelection)) return;
+    m_rcInk = ink;
+}
+
+bool CPenmarkDocument::FindInk(PixelRect& ink, const PixelRect* within) {
+    try {
+        m_pImage->FindInkBounds(ink, within, 0);
+        return true;
+    } catch (const CodeError& e) {
+        // Out of memory: the rectangles stay as they were.
+        m_nLastError = e.code();
+        if (m_services.messages)
+            m_services.messages->Show(GetString(StringId::kNoMemory), MessageStyle::kOk | MessageStyle::kIconStop);
+        return false;
+    }
 }
 
 void CPenmarkDocument::RebuildGlyph() {
@@ -256,11 +296,15 @@ void CPenmarkDocument::MoveGlyph(int32_t dx, int32_t dy) {
 }
 
 bool CPenmarkDocument::SaveFont(const std::string& dest, const std::string& suffix) {
+    if (m_bUnplaceable || !m_pGlyph) {
+        m_nLastError = kGlyphUnplaceable;
+        return false;
+    }
     const ProgressFn& progress = m_services.progress;
     ReportProgress(progress, ProgressCode::kWaitOn, 0);
     int32_t block[4] = {1, 1, 0, -1};
     ReportProgress(progress, ProgressCode::kShowProgress, reinterpret_cast<intptr_t>(block));
-    const GlyphOutline* glyph = m_bUnplaceable ? nullptr : m_pGlyph.get();
+    const GlyphOutline* glyph = m_pGlyph.get();
     m_nLastError = buildSymbolFont(m_fontInfo.szPath.c_str(), dest.c_str(), suffix.c_str(),
                                    m_wCharCode, glyph, progress);
     ReportProgress(progress, ProgressCode::kHideProgress, 0);
@@ -280,6 +324,7 @@ int SaveFontErrorStringId(int code) {
         case SymbolFontError::kTooComplex: return StringId::kSymbolTooComplex;
         case SymbolFontError::kFontFull: return StringId::kFontFull;
         case SymbolFontError::kCancelled: return 0;
+        case kGlyphUnplaceable: return StringId::kGlyphNoHeight;
         default:
             return code >= TTError::kNoMemory && code <= TTError::kNotTrueType ? StringId::kFontUnreadable
                                                                                 : StringId::kFontNotWritten;

@@ -118,6 +118,9 @@ public:
 protected:
     // Drops the picture, the cut region and both rectangles.
     void DiscardImage();
+    // The ink box of the picture (within a rectangle); false, with the message shown and
+    // LastLoadError set, when memory runs out.
+    bool FindInk(PixelRect& ink, const PixelRect* within);
     void SendGlyphMoved();
 
     PlatformServices m_services;
@@ -142,6 +145,8 @@ std::string ApplyDefaultExtension(const std::string& name, const std::string& pa
 
 // The trace found no picture to work on (an empty region).
 constexpr int kNothingTraced = 5001;
+// The glyph cannot be placed (the tracing has no height): there is nothing to save.
+constexpr int kGlyphUnplaceable = 5002;
 
 // Range limits of the placement parameters.
 namespace GlyphLimits {

@@ -22,6 +22,7 @@ constexpr int kCannotInstallFont = 61308;
 // Results of the font build.
 constexpr int kNoCharacterMap = 62221;
 constexpr int kFontNotWritten = 62222;
+constexpr int kGlyphNoHeight = 62223;
 constexpr int kFontUnreadable = 62225;
 constexpr int kFontCollection = 62226;
 constexpr int kNoTrueTypeOutlines = 62227;

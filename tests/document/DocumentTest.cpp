@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "Error.h"
 #include "Hints.h"
 #include "TestPictures.h"
 #include "PenmarkDocument.h"
@@ -310,6 +311,31 @@ TEST_F(DocumentTest, LoadTraceAndPlaceAPicture) {
     std::remove(path.c_str());
 }
 
+TEST_F(DocumentTest, EscDuringALongTraceKeepsThePreviousTracing) {
+    Trace(100, 100);
+    const int before = doc.m_pTracedOutline->nodeCount();
+    // 6000 x 4000 with a dot of ink in every 8 x 8 cell: 375000 contours.
+    auto image = std::make_unique<MonoImage>();
+    image->Create(6000, 4000);
+    image->Fill(1);
+    for (int32_t y = 2; y < 4000; y += 8)
+        for (int32_t x = 0; x < 6000 / 8; ++x) image->Row(y)[x] = 0xE7;
+    doc.SetImage(image.release());
+    doc.m_rcInk = PixelRect{0, 0, 6000, 4000};
+    int calls = 0;
+    PlatformServices services;
+    services.progress = [&](int32_t, intptr_t) -> int32_t {
+        ++calls;
+        return ErrorCode::kCancelled;  // Esc
+    };
+    doc.SetServices(services);
+    EXPECT_FALSE(doc.TraceSelection());
+    EXPECT_EQ(doc.LastLoadError(), ErrorCode::kCancelled);
+    EXPECT_EQ(calls, 1);
+    ASSERT_TRUE(doc.m_pTracedOutline);
+    EXPECT_EQ(doc.m_pTracedOutline->nodeCount(), before);
+}
+
 TEST_F(DocumentTest, SaveFontReportsProgressAroundTheEngine) {
     std::string src = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
     std::string font = std::string(PENMARK_TEST_TMP) + "/base.ttf";
@@ -328,8 +354,9 @@ TEST_F(DocumentTest, SaveFontReportsProgressAroundTheEngine) {
     doc.SetFontInfo(info);
     std::string out = std::string(PENMARK_TEST_TMP) + "/saved.ttf";
     EXPECT_FALSE(doc.SaveFont(out, "-X"));  // nothing traced yet: no glyph
-    EXPECT_EQ(doc.LastLoadError(), -1);
-    codes.clear();
+    EXPECT_EQ(doc.LastLoadError(), kGlyphUnplaceable);
+    EXPECT_NE(SaveFontErrorStringId(kGlyphUnplaceable), 0);
+    EXPECT_TRUE(codes.empty());  // refused before any progress
     Trace(100, 100);
     doc.m_wCharCode = 0x41;
     ASSERT_TRUE(doc.SaveFont(out, "-X"));
