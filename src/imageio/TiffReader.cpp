@@ -4,10 +4,12 @@
 #include <limits>
 #include <vector>
 
+#include "BitTables.h"
 #include "BlockStore.h"
 #include "ByteOrder.h"
 #include "Error.h"
 #include "ImageErrors.h"
+#include "MonoImage.h"
 #include "TiffDecoders.h"
 
 namespace {
@@ -21,9 +23,11 @@ enum TiffTag : uint16_t {
     kBitsPerSample = 258,
     kCompression = 259,
     kPhotometric = 262,
+    kFillOrder = 266,
     kStripOffsets = 273,
     kSamplesPerPixel = 277,
     kRowsPerStrip = 278,
+    kOrientation = 274,
     kStripByteCounts = 279,
     kPlanarConfiguration = 284,
     kTileWidth = 322,
@@ -40,6 +44,29 @@ enum Compression : uint32_t {
 };
 
 constexpr size_t kPieceSize = 65536;
+
+void ReverseBits(std::vector<uint8_t>& data) {
+    const auto& reversed = Bits().reversed;
+    for (uint8_t& b : data) b = reversed[b];
+}
+
+// Turns the decoded picture upright: orientation 1 has row 0 at the top and column 0 at
+// the left; the others mirror or turn it (values outside 2 to 8 are taken as 1).
+void ApplyOrientation(uint32_t orientation, MonoBitmap& picture) {
+    if (orientation < 2 || orientation > 8) return;
+    MonoImage image;
+    picture.MoveTo(image);
+    switch (orientation) {
+    case 2: image.Flip(1); break;  // mirrored left-right
+    case 3: image.Flip(3); break;  // half turn
+    case 4: image.Flip(2); break;  // mirrored top-bottom
+    case 5: image.Rotate(0); image.Flip(1); break;  // rows are columns: transposed
+    case 6: image.Rotate(0); break;                 // turned a quarter counterclockwise
+    case 7: image.Rotate(0); image.Flip(2); break;  // transposed the other way
+    case 8: image.Rotate(2); break;                 // turned a quarter clockwise
+    }
+    image.MoveTo(picture);
+}
 
 // Bytes per value of the field types 1 to 12; 0 for unknown types.
 unsigned TypeSize(uint16_t type) {
@@ -62,6 +89,8 @@ struct Directory {
     Entry bitsPerSample;
     uint32_t compression = kNone;
     uint32_t photometric = 0;
+    uint32_t fillOrder = 1;    // 2: the bits of each byte come lowest first
+    uint32_t orientation = 1;  // where row 0 and column 0 of the stored picture belong
     uint32_t samplesPerPixel = 1;
     uint32_t rowsPerStrip = 0xFFFFFFFF;
     uint32_t planar = 1;
@@ -172,6 +201,14 @@ void TiffParser::TakeEntry(uint16_t tag, const Entry& e) {
         require(oneShort);
         m_dir.photometric = ScalarValue(e);
         break;
+    case kFillOrder:
+        require(oneShort);
+        m_dir.fillOrder = ScalarValue(e);
+        break;
+    case kOrientation:
+        require(oneShort);
+        m_dir.orientation = ScalarValue(e);
+        break;
     case kSamplesPerPixel:
         require(oneShort);
         m_dir.samplesPerPixel = ScalarValue(e);
@@ -212,7 +249,10 @@ void TiffParser::Check() {
     auto fail = [](bool bad, int code) {
         if (bad) RaiseError(code);
     };
-    fail(d.newSubfileType != 0, ImageError::kBadLayout);
+    // A page of a multi-page document (bit 1) is an ordinary picture; a reduced-resolution
+    // copy (bit 0) or a transparency mask (bit 2) is not the picture itself.
+    fail((d.newSubfileType & 5) != 0, ImageError::kBadLayout);
+    fail(d.fillOrder != 1 && d.fillOrder != 2, ImageError::kBadLayout);
     fail(d.width == 0 || d.length == 0, ImageError::kBadLayout);
     fail(d.samplesPerPixel != 1, ImageError::kNotBlackWhite);
     if (d.bitsPerSample.present) {
@@ -332,6 +372,7 @@ void TiffParser::Decode(MonoBitmap& out, const std::vector<uint32_t>& offsets,
         byteCount = std::min(byteCount, MaxInput(blockRows * ((blockWidth + 7) / 8)));
         ReadBlockData(offsets[i], byteCount);
         store.BeginBlock(uint32_t(x), uint32_t(y), blockWidth, blockRows);
+        if (d.fillOrder == 2) ReverseBits(m_data);
         const uint8_t* data = m_data.data();
         size_t n = m_data.size();
         switch (d.compression) {
@@ -364,6 +405,7 @@ void TiffParser::Read(MonoBitmap& out) {
         if (answer != 0) RaiseError(answer);
     }
     Decode(out, offsets, counts);
+    ApplyOrientation(m_dir.orientation, out);
 }
 
 }  // namespace

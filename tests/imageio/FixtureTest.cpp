@@ -118,7 +118,19 @@ TEST_F(FixtureTest, ExtensionIsOnlyAHint) {
 
 TEST_F(FixtureTest, RefusalsCarryTheirCodes) {
     // Colour, grey, other compressions, wrong versions, damaged and foreign files.
-    EXPECT_EQ(CheckAll([](const Fixture& x) { return x.code != 0; }), 19);
+    EXPECT_EQ(CheckAll([](const Fixture& x) { return x.code != 0; }), 20);
+}
+
+TEST_F(FixtureTest, PagesOfMultiPageDocumentsAreOrdinaryPictures) {
+    EXPECT_EQ(CheckAll([](const Fixture& x) { return StartsWith(x.file, "page_"); }), 1);
+}
+
+TEST_F(FixtureTest, BitsLowestFirstInEveryCompressionAndByteOrder) {
+    EXPECT_EQ(CheckAll([](const Fixture& x) { return StartsWith(x.file, "fill2_"); }), 8);
+}
+
+TEST_F(FixtureTest, OrientationTurnsThePictureUpright) {
+    EXPECT_EQ(CheckAll([](const Fixture& x) { return StartsWith(x.file, "orient"); }), 7);
 }
 
 }  // namespace

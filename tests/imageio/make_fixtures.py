@@ -221,6 +221,30 @@ add("version41.tif", 1026)
 with open(path("subfile1.tif"), "wb") as f:
     f.write(tiff_bytes(small, "II", [(254, 4, 1, 1)], strip_rows=23, offset_type=4))
 add("subfile1.tif", 1025)
+with open(path("subfile4.tif"), "wb") as f:
+    f.write(tiff_bytes(small, "II", [(254, 4, 1, 4)], strip_rows=23, offset_type=4))
+add("subfile4.tif", 1025)
+# One page of a multi-page document, as fax programs and Ghostscript mark every page.
+with open(path("page_subfile2.tif"), "wb") as f:
+    f.write(tiff_bytes(small, "II", [(254, 4, 1, 2)], strip_rows=23, offset_type=4))
+small.save(path("small.pbm"))
+add("page_subfile2.tif", 0, "small.pbm")
+# Bits of each byte lowest first, every compression, both byte orders.
+for comp in COMPRESSIONS:
+    for order in ("-L", "-B"):
+        name = f"fill2_{comp}{order}.tif"
+        run("tiffcp", order, "-f", "lsb2msb", path(f"sig_{comp}_ii.tif"), path(name))
+        add(name, 0, f"sig_{comp}.pbm")
+# Orientation: the picture as a viewer turns it upright.
+TURNS = {2: Image.Transpose.FLIP_LEFT_RIGHT, 3: Image.Transpose.ROTATE_180,
+         4: Image.Transpose.FLIP_TOP_BOTTOM, 5: Image.Transpose.TRANSPOSE,
+         6: Image.Transpose.ROTATE_270, 7: Image.Transpose.TRANSVERSE, 8: Image.Transpose.ROTATE_90}
+for value, turn in TURNS.items():
+    name = f"orient{value}"
+    run("tiffcp", path("sig_lzw_ii.tif"), path(name + ".tif"))
+    run("tiffset", "-s", "274", str(value), path(name + ".tif"))
+    Image.open(path("sig_lzw.pbm")).transpose(turn).save(path(name + ".pbm"))
+    add(name + ".tif", 0, name + ".pbm")
 with open(path("photometric2.tif"), "wb") as f:
     f.write(tiff_bytes(small, "II", [], strip_rows=23, offset_type=4, photometric=2))
 add("photometric2.tif", 1025)
