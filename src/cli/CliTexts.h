@@ -19,6 +19,7 @@ constexpr int kCliCannotWrite = 62220;
 constexpr int kCliNoCharMap = 62221;
 constexpr int kCliSaveFailed = 62222;
 constexpr int kCliUnplaceable = 62223;
+constexpr int kCliNoWizard = 62243;
 constexpr int kCliSelectionOutside = 62224;
 constexpr int kCliUsageDump = 62240;
 constexpr int kCliCannotOpen = 62241;
