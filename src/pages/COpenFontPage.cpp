@@ -55,21 +55,27 @@ LogFont LogFontFor(const FontEnumEntry& face) {
 
 COpenFontPage::COpenFontPage(QWidget* parent) : CWizardPage(PageText::kTitleStep1, parent) {
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Text(PageText::kFontIntro, this), 0, 0, 1, 2);
+    grid->addWidget(Text(PageText::kFontIntro, this), 0, 0);
     auto* select = Text(PageText::kFontSelect, this);
     grid->addWidget(select, 1, 0);
     m_pList = new QListWidget(this);
     m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
     SetControlId(m_pList, IDC_FONT_LIST);
     select->setBuddy(m_pList);
-    grid->addWidget(m_pList, 2, 0, 2, 1);
-    grid->addWidget(Text(PageText::kFontSample, this), 1, 1);
+    grid->addWidget(m_pList, 2, 0);
+    // Room for the texts of every language and a useful stretch of the list: the wizard
+    // sizes itself by its pages' minimum sizes, which word-wrapped texts do not raise.
+    m_pList->setMinimumHeight(fontMetrics().height() * 10);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 80);
+    setMinimumHeight(fontMetrics().height() * 26);
+    grid->addWidget(Text(PageText::kFontSample, this), 3, 0);
+    // Below the list, the whole width of the page: long enough for the sample text at
+    // two thirds of its height.
     m_pSample = new CFontSample(this);
     SetControlId(m_pSample, IDC_FONT_SAMPLE);
-    grid->addWidget(m_pSample, 2, 1);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
-    grid->setRowStretch(3, 1);
+    m_pSample->setFixedHeight(fontMetrics().height() * 4);
+    grid->addWidget(m_pSample, 4, 0);
+    grid->setRowStretch(2, 1);
     connect(m_pList, &QListWidget::itemSelectionChanged, this, &COpenFontPage::OnSelectionChanged);
     connect(m_pList, &QListWidget::itemDoubleClicked, this, &COpenFontPage::OnItemDoubleClicked);
 }

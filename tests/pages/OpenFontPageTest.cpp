@@ -199,7 +199,8 @@ TEST_F(FontPageTest, SampleIsCentredBlackOnWhiteAtTwoThirdsOfItsHeight) {
     folder.Add(sans);
     Open();
     CFontSample* sample = page->Sample();
-    sample->resize(300, 120);
+    // The page gives the sample a fixed height; a test-sized one shows the scaling.
+    sample->setFixedSize(300, 120);
     sample->SetSampleFont(&page->m_fonts[0].lf, page->m_fonts[0].szPath);
     EXPECT_EQ(sample->SampleText(), "AaBbCc");
     QImage image = sample->grab().toImage();
