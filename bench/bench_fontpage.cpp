@@ -51,8 +51,8 @@ bool MakeFolder() {
     std::ifstream in(seed, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (int i = 0; i < kFaces; ++i) {
-        char tag[8];
-        std::snprintf(tag, sizeof tag, "Dv%04d", i);
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "Dv%04u", unsigned(i) % 10000);
         std::string copy = bytes;
         Replace(copy, "DejaVu", tag);
         Replace(copy, Utf16("DejaVu"), Utf16(tag));
