@@ -7,6 +7,7 @@
 
 #include "CMessageBox.h"
 #include "CWizardPage.h"
+#include "FontCatalog.h"
 #include "PlatformServices.h"
 #include "Strings.h"
 #include "WizardMessages.h"
@@ -19,6 +20,10 @@ constexpr int kStrTipBack = 62020, kStrTipNext = 62021, kStrTipFinish = 62022, k
 constexpr int kStrBack = 62024, kStrNext = 62025, kStrFinish = 62026, kStrCancel = 62027;
 
 CPenmarkDlg* g_progressSheet = nullptr;
+
+// Idle comes whenever the event loop waits, many times a second while the user works;
+// the font folders are looked at no more often than this.
+constexpr qint64 kFontCheckIntervalMs = 1000;
 
 // While a long operation pumps events: Esc is taken as the request to stop, mouse input
 // waits; everything else (painting, other keys) is handled as usual.
@@ -157,6 +162,7 @@ int CPenmarkDlg::Progress(int code, intptr_t param) {
 
 void CPenmarkDlg::Notify(int code) {
     if (code == WizardNotify::kIdle) UpdateButtons(nullptr);
+    if (code == WizardNotify::kAppActivated) CheckFontChange();
     WizardNotifyEvent ev(code);
     for (QWidget* w : findChildren<QWidget*>()) QCoreApplication::sendEvent(w, &ev);
 }
@@ -164,8 +170,23 @@ void CPenmarkDlg::Notify(int code) {
 void CPenmarkDlg::OnIdle() {
     if (m_bInIdle || !isVisible()) return;
     m_bInIdle = true;
+    if (!m_fontCheck.isValid() || m_fontCheck.hasExpired(kFontCheckIntervalMs)) CheckFontChange();
     Notify(WizardNotify::kIdle);
     m_bInIdle = false;
+}
+
+FontCatalog& CPenmarkDlg::Fonts() const { return m_pFontCatalog ? *m_pFontCatalog : SystemFontCatalog(); }
+
+void CPenmarkDlg::FontChanged() {
+    FontChangeEvent ev;
+    for (QWidget* w : findChildren<QWidget*>()) QCoreApplication::sendEvent(w, &ev);
+}
+
+bool CPenmarkDlg::CheckFontChange() {
+    m_fontCheck.start();
+    if (!Fonts().CheckForChanges()) return false;
+    FontChanged();
+    return true;
 }
 
 void CPenmarkDlg::OnBackClicked() {

@@ -2,12 +2,14 @@
 // the progress-and-abort pump and the notifications to every widget.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWizard>
 #include <cstdint>
 #include <vector>
 
 class CWizardPage;
 class CPenmarkDocument;
+class FontCatalog;
 
 class CPenmarkDlg : public QWizard {
     Q_OBJECT
@@ -45,6 +47,16 @@ public:
 
     CPenmarkDocument* Document() const { return m_pDocument; }
 
+    // The installed fonts the pages offer: the system's, unless a test sets its own.
+    FontCatalog& Fonts() const;
+    void SetFontCatalog(FontCatalog* catalog) { m_pFontCatalog = catalog; }
+    // The font-change notice: every widget of the sheet hears that the installed fonts
+    // changed. Raised by CheckFontChange, and by whoever installs a font.
+    void FontChanged();
+    // Asks the catalogue whether font files came or went (on activation and idle, and
+    // after installing a font); raises the notice when they did. True when it was raised.
+    bool CheckFontChange();
+
     // The sheet's own tooltip texts for its buttons.
     QString ButtonTooltip(WizardButton which) const;
 
@@ -71,6 +83,8 @@ private:
     bool m_bForcedJump = false;
     bool m_bInIdle = false;
     bool m_bClosing = false;
+    FontCatalog* m_pFontCatalog = nullptr;
+    QElapsedTimer m_fontCheck;  // since the last idle check of the font folders
     friend class CWizardPage;
 };
 

@@ -67,5 +67,9 @@ bool CWizardPage::event(QEvent* e) {
         OnWizardNotify(static_cast<WizardNotifyEvent*>(e)->code());
         return true;
     }
+    if (e->type() == FontChangeEvent::EventType()) {
+        OnFontChange();
+        return true;
+    }
     return QWizardPage::event(e);
 }

@@ -34,6 +34,8 @@ public:
     virtual int OnProgress(int code, intptr_t param);
     // A wizard notification (input language changed, application activated, idle).
     virtual void OnWizardNotify(int code);
+    // The set of installed fonts changed (the sheet's font-change notice).
+    virtual void OnFontChange() {}
 
     CPenmarkDlg* Sheet() const;
     CPenmarkDocument* Document() const;

@@ -10,6 +10,17 @@ constexpr int kAppActivated = 3;
 constexpr int kIdle = 4;
 }  // namespace WizardNotify
 
+// The font-change notice (the set of installed fonts changed), sent by the sheet to
+// every widget it holds.
+class FontChangeEvent : public QEvent {
+public:
+    static QEvent::Type EventType() {
+        static const QEvent::Type type = QEvent::Type(QEvent::registerEventType(QEvent::User + 0x1D));
+        return type;
+    }
+    FontChangeEvent() : QEvent(EventType()) {}
+};
+
 // Wizard button flags.
 namespace WizardButtons {
 constexpr int kBack = 1;

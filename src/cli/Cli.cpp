@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "CliOptions.h"
 #include "CliTexts.h"
@@ -163,11 +164,14 @@ bool ReadFontNames(const std::string& path, std::string& full, std::string& fami
 
 // The font to build from: a file, or an installed face by its full name.
 bool ResolveFont(const std::string& font, FontInfo& info, FILE* err) {
-    std::vector<InstalledFace> faces = ListInstalledFonts();
-    const InstalledFace* face = nullptr;
     bool isFile = ::FileExists(font);
-    for (const InstalledFace& f : faces)
-        if (isFile ? f.path == font : f.fullName == font) face = &f;
+    std::optional<InstalledFace> face;
+    if (isFile) {
+        for (InstalledFace& f : ListInstalledFonts())
+            if (f.path == font) face = std::move(f);
+    } else {
+        face = SystemFontCatalog().FindFace(font);  // one query, not a listing
+    }
     if (!isFile && !face) {
         Say(err, FormatString(kCliNoSuchFont, font.c_str()));
         return false;
@@ -187,11 +191,9 @@ bool ResolveFont(const std::string& font, FontInfo& info, FILE* err) {
 // Copies file into the user's font folder without replacing anything there; false
 // after saying why.
 bool InstallFont(const std::string& file, const std::string& newName, FILE* out, FILE* err) {
-    for (const InstalledFace& f : ListInstalledFonts()) {
-        if (f.fullName == newName) {
-            Say(err, FormatString(StringId::kFontNameInstalled, newName.c_str()));
-            return false;
-        }
+    if (SystemFontCatalog().FindFace(newName)) {
+        Say(err, FormatString(StringId::kFontNameInstalled, newName.c_str()));
+        return false;
     }
     std::string dir = GetFontsDirectory();
     std::string name = std::filesystem::path(file).filename().string();

@@ -4,6 +4,7 @@
 
 #include "CFinishPage.h"
 #include "CIntroPage.h"
+#include "COpenFontPage.h"
 #include "CPenmarkApp.h"
 #include "CPenmarkDlg.h"
 #include "CTextPage.h"
@@ -14,7 +15,7 @@
 void CreateWizardPages(CPenmarkDlg& sheet) {
     using namespace PageText;
     sheet.AddPage(new CIntroPage);
-    sheet.AddPage(new CTextPage(kTitleStep1, {kFontIntro, kFontSelect, kFontSample}));
+    sheet.AddPage(new COpenFontPage);
     sheet.AddPage(new CTextPage(kTitleStep1 + 1, {kSourceFile, kSourceClipboard, kSourceEps}));
     sheet.AddPage(new CTextPage(kTitleStep1 + 2, {kEditText}));
     sheet.AddPage(new CTextPage(kTitleStep1 + 3, {kSelectText}));

@@ -1,34 +1,40 @@
 #include "FontCatalog.h"
 
 #include <fontconfig/fontconfig.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
-#include <set>
+#include <initializer_list>
+#include <unordered_set>
 #include <utility>
 
 namespace {
 
-// Code page bit -> Windows charset.
-constexpr std::pair<int, int32_t> kCodePageCharsets[] = {
-    {0, 0},     // Latin 1 (1252): ANSI
-    {1, 238},   // Latin 2 (1250): Eastern European
-    {2, 204},   // Cyrillic (1251): Russian
-    {3, 161},   // Greek (1253)
-    {4, 162},   // Turkish (1254)
-    {5, 177},   // Hebrew (1255)
-    {6, 178},   // Arabic (1256)
-    {7, 186},   // Baltic (1257)
-    {8, 163},   // Vietnamese (1258)
-    {16, 222},  // Thai (874)
-    {17, 128},  // Japanese (932): Shift-JIS
-    {18, 134},  // Simplified Chinese (936): GB2312
-    {19, 129},  // Korean Wansung (949): Hangul
-    {20, 136},  // Traditional Chinese (950): Big5
-    {21, 130},  // Korean Johab (1361)
-    {29, 77},   // Macintosh Roman
-    {31, 2},    // Symbol
+// Windows charset -> the languages whose letters a font needs for it. Each language is
+// one fontconfig already judges from the font's character set when it caches the font.
+struct CharsetLanguages {
+    int32_t charset;
+    std::initializer_list<const char*> langs;
 };
+const CharsetLanguages kCharsetLanguages[] = {
+    {0, {"fr", "de"}},          // ANSI (1252), Western European
+    {238, {"pl", "cs", "hu"}},  // Eastern European (1250)
+    {204, {"ru"}},              // Cyrillic (1251)
+    {161, {"el"}},              // Greek (1253)
+    {162, {"tr"}},              // Turkish (1254)
+    {177, {"he"}},              // Hebrew (1255)
+    {178, {"ar"}},              // Arabic (1256)
+    {186, {"lt", "lv", "et"}},  // Baltic (1257)
+    {163, {"vi"}},              // Vietnamese (1258)
+    {222, {"th"}},              // Thai (874)
+    {128, {"ja"}},              // Shift-JIS (932)
+    {134, {"zh-cn"}},           // GB2312 (936)
+    {129, {"ko"}},              // Hangul (949)
+    {136, {"zh-tw"}},           // Big5 (950)
+};
+constexpr int32_t kAnsiCharset = 0;
+constexpr int32_t kSymbolCharset = 2;
 
 std::string String(FcPattern* p, const char* object) {
     FcChar8* value = nullptr;
@@ -48,63 +54,191 @@ bool EndsWithTtf(const std::string& path) {
     return ext == ".ttf";
 }
 
-// fontconfig's weight scale to the 100..900 scale of a logical font.
-int WeightFromFontconfig(int w) { return FcWeightToOpenType(w); }
-
-}  // namespace
-
-std::vector<int32_t> CharsetsFromCodePages(uint32_t range1, uint32_t range2) {
-    (void)range2;  // the second range holds DOS code pages, which map to no charset here
-    std::vector<int32_t> out;
-    for (auto [bit, charset] : kCodePageCharsets)
-        if (range1 & (1u << bit)) out.push_back(charset);
-    return out;
+// The objects every listing asks fontconfig for: all of them live in its cache.
+FcObjectSet* FaceObjects() {
+    return FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FULLNAME, FC_FILE, FC_INDEX, FC_FONTFORMAT,
+                            FC_WEIGHT, FC_SLANT, FC_LANG, FC_SYMBOL, nullptr);
 }
 
-std::vector<InstalledFace> ListInstalledFonts(const CodePageReader& reader) {
-    std::vector<InstalledFace> faces;
-    if (!FcInit()) return faces;
-    FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FULLNAME, FC_FILE, FC_INDEX,
-                                            FC_FONTFORMAT, FC_WEIGHT, FC_SLANT, FC_OUTLINE,
-                                            nullptr);
-    FcFontSet* set = FcFontList(nullptr, pattern, objects);
-    std::set<std::string> seen;
+// A pattern asking for TrueType faces, so that fontconfig filters before copying.
+FcPattern* TrueTypePattern() {
+    FcPattern* p = FcPatternCreate();
+    FcPatternAddString(p, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>("TrueType"));
+    return p;
+}
+
+// The face a listed pattern describes; false for faces the engine cannot extend.
+bool FaceFromPattern(FcPattern* f, InstalledFace& face) {
+    face.path = String(f, FC_FILE);
+    face.faceIndex = Int(f, FC_INDEX, 0);
+    if (String(f, FC_FONTFORMAT) != "TrueType" || !EndsWithTtf(face.path) || face.faceIndex != 0)
+        return false;
+    face.family = String(f, FC_FAMILY);
+    face.style = String(f, FC_STYLE);
+    face.fullName = String(f, FC_FULLNAME);
+    if (face.fullName.empty()) face.fullName = face.family + " " + face.style;
+    face.weight = FcWeightToOpenType(Int(f, FC_WEIGHT, FC_WEIGHT_REGULAR));
+    face.italic = Int(f, FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
+    FcLangSet* langs = nullptr;
+    if (FcPatternGetLangSet(f, FC_LANG, 0, &langs) != FcResultMatch) langs = nullptr;
+    FcBool symbol = FcFalse;
+    if (FcPatternGetBool(f, FC_SYMBOL, 0, &symbol) != FcResultMatch) symbol = FcFalse;
+    face.charsets = CharsetsFromLanguages(
+        [langs](const char* lang) {
+            return langs && FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>(lang)) == FcLangEqual;
+        },
+        symbol == FcTrue);
+    return true;
+}
+
+// Lists the faces matching pattern (consumed) into out, each file once.
+void ListInto(FcConfig* config, FcPattern* pattern, std::vector<InstalledFace>& out) {
+    FcObjectSet* objects = FaceObjects();
+    FcFontSet* set = FcFontList(config, pattern, objects);
+    std::unordered_set<std::string> seen;
     for (int i = 0; set && i < set->nfont; ++i) {
-        FcPattern* f = set->fonts[i];
-        std::string path = String(f, FC_FILE);
-        if (String(f, FC_FONTFORMAT) != "TrueType" || !EndsWithTtf(path) || Int(f, FC_INDEX, 0) != 0)
-            continue;
-        if (!seen.insert(path).second) continue;
         InstalledFace face;
-        face.family = String(f, FC_FAMILY);
-        face.style = String(f, FC_STYLE);
-        face.fullName = String(f, FC_FULLNAME);
-        if (face.fullName.empty()) face.fullName = face.family + " " + face.style;
-        face.path = path;
-        face.weight = WeightFromFontconfig(Int(f, FC_WEIGHT, FC_WEIGHT_REGULAR));
-        face.italic = Int(f, FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
-        uint32_t r1 = 0, r2 = 0;
-        if (reader && reader(path, r1, r2)) face.charsets = CharsetsFromCodePages(r1, r2);
-        if (face.charsets.empty()) face.charsets.push_back(0);
-        faces.push_back(std::move(face));
+        if (FaceFromPattern(set->fonts[i], face) && seen.insert(face.path).second)
+            out.push_back(std::move(face));
     }
     if (set) FcFontSetDestroy(set);
     FcObjectSetDestroy(objects);
     FcPatternDestroy(pattern);
+}
+
+// A font folder's modification time in nanoseconds; -1 when it is missing.
+int64_t FolderTime(const char* dir) {
+    struct stat st {};
+    if (::stat(dir, &st) != 0) return -1;
+    return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+using FolderTimes = std::vector<std::pair<std::string, int64_t>>;
+
+// Every font folder fontconfig reads (the configured ones and those below them).
+FolderTimes ReadFolderTimes(FcConfig* config) {
+    FolderTimes times;
+    FcStrList* dirs = FcConfigGetFontDirs(config);
+    if (!dirs) return times;
+    while (FcChar8* dir = FcStrListNext(dirs)) {
+        const char* d = reinterpret_cast<const char*>(dir);
+        times.emplace_back(d, FolderTime(d));
+    }
+    FcStrListDone(dirs);
+    return times;
+}
+
+FcConfig* LoadConfig(const std::string& file) {
+    FcConfig* config = FcConfigCreate();
+    if (!config) return nullptr;
+    if (!FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(file.c_str()), FcTrue) ||
+        !FcConfigBuildFonts(config)) {
+        FcConfigDestroy(config);
+        return nullptr;
+    }
+    return config;
+}
+
+}  // namespace
+
+std::vector<int32_t> CharsetsFromLanguages(const std::function<bool(const char* lang)>& covers, bool symbol) {
+    std::vector<int32_t> out;
+    for (const CharsetLanguages& entry : kCharsetLanguages)
+        if (std::all_of(entry.langs.begin(), entry.langs.end(), covers)) out.push_back(entry.charset);
+    if (out.empty()) out.push_back(symbol ? kSymbolCharset : kAnsiCharset);
+    return out;
+}
+
+// config is null for the system's configuration (fontconfig's current one).
+struct FontCatalog::Impl {
+    std::string configFile;
+    FcConfig* config = nullptr;
+    bool ok = false;
+    FolderTimes folderTimes;
+
+    void Load() {
+        if (configFile.empty()) {
+            ok = FcInit();
+        } else {
+            config = LoadConfig(configFile);
+            ok = config != nullptr;
+        }
+        if (ok) folderTimes = ReadFolderTimes(config);
+    }
+    void Reload() {
+        if (configFile.empty()) {
+            ok = FcInitReinitialize();
+        } else {
+            if (config) FcConfigDestroy(config);
+            config = nullptr;
+        }
+        Load();
+    }
+};
+
+FontCatalog::FontCatalog() : m(std::make_unique<Impl>()) { m->Load(); }
+
+FontCatalog::FontCatalog(const std::string& configFile) : m(std::make_unique<Impl>()) {
+    m->configFile = configFile;
+    m->Load();
+}
+
+FontCatalog::~FontCatalog() {
+    if (m->config) FcConfigDestroy(m->config);
+}
+
+bool FontCatalog::Ok() const { return m->ok; }
+
+std::vector<InstalledFace> FontCatalog::Faces() const {
+    std::vector<InstalledFace> faces;
+    if (!m->ok) return faces;
+    ListInto(m->config, TrueTypePattern(), faces);
     std::sort(faces.begin(), faces.end(),
               [](const InstalledFace& a, const InstalledFace& b) { return a.fullName < b.fullName; });
     return faces;
 }
 
-std::string LookupFontFile(const std::string& fullName) {
-    for (const InstalledFace& face : ListInstalledFonts())
-        if (face.fullName == fullName) return face.path;
-    return {};
+std::optional<InstalledFace> FontCatalog::FindFace(const std::string& fullName) const {
+    if (!m->ok || fullName.empty()) return std::nullopt;
+    auto first = [&](FcPattern* pattern) -> std::optional<InstalledFace> {
+        std::vector<InstalledFace> found;
+        ListInto(m->config, pattern, found);
+        for (InstalledFace& face : found)
+            if (face.fullName == fullName) return std::move(face);
+        return std::nullopt;
+    };
+    FcPattern* byName = TrueTypePattern();
+    FcPatternAddString(byName, FC_FULLNAME, reinterpret_cast<const FcChar8*>(fullName.c_str()));
+    if (auto face = first(byName)) return face;
+    // A face without a full name is listed as "family style": try each split.
+    for (size_t space = fullName.find(' '); space != std::string::npos; space = fullName.find(' ', space + 1)) {
+        FcPattern* p = TrueTypePattern();
+        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fullName.substr(0, space).c_str()));
+        FcPatternAddString(p, FC_STYLE, reinterpret_cast<const FcChar8*>(fullName.substr(space + 1).c_str()));
+        if (auto face = first(p)) return face;
+    }
+    return std::nullopt;
 }
 
-void RefreshFontCatalog() {
-    FcConfig* config = FcConfigGetCurrent();
-    if (config) FcConfigBuildFonts(config);
-    FcInitReinitialize();
+bool FontCatalog::CheckForChanges() {
+    if (!m->ok) return false;
+    bool changed = !FcConfigUptoDate(m->config) || ReadFolderTimes(m->config) != m->folderTimes;
+    if (changed) m->Reload();
+    return changed;
 }
+
+void FontCatalog::Rescan() { m->Reload(); }
+
+FontCatalog& SystemFontCatalog() {
+    static FontCatalog catalog;
+    return catalog;
+}
+
+std::vector<InstalledFace> ListInstalledFonts() { return SystemFontCatalog().Faces(); }
+
+std::string LookupFontFile(const std::string& fullName) {
+    std::optional<InstalledFace> face = SystemFontCatalog().FindFace(fullName);
+    return face ? face->path : std::string();
+}
+
+void RefreshFontCatalog() { SystemFontCatalog().Rescan(); }

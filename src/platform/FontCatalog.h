@@ -1,18 +1,14 @@
-// The installed TrueType faces, as fontconfig knows them.
+// The installed TrueType faces, as fontconfig knows them. Everything here comes from
+// fontconfig's own cache (names, style, file, face index and the languages its charset
+// covers); no font file is opened.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
-
-
-// Windows charset numbers a face supports, from the code page bits of its OS/2 table
-// (ulCodePageRange1 and 2), in ascending bit order.
-std::vector<int32_t> CharsetsFromCodePages(uint32_t range1, uint32_t range2);
-
-// Reads a font file's OS/2 code page ranges; false when the file has none.
-using CodePageReader = std::function<bool(const std::string& path, uint32_t& range1, uint32_t& range2)>;
 
 // One installed face.
 struct InstalledFace {
@@ -20,21 +16,60 @@ struct InstalledFace {
     std::string family;
     std::string style;
     std::string path;      // the font file
+    int faceIndex = 0;     // the face inside the file
     int weight = 400;      // 100 (thin) to 900 (black)
     bool italic = false;
-    std::vector<int32_t> charsets;
+    std::vector<int32_t> charsets;  // Windows charset numbers, in the catalogue's fixed order
 };
 
-// The engine's reader: the code page bits of a font file's OS/2 table (version 1 on).
-bool ReadCodePageRanges(const std::string& path, uint32_t& range1, uint32_t& range2);
+// The Windows charsets a face supports, judged by the languages its character set
+// covers: covers("ru") answers whether the face has every letter of that language.
+// Charsets come in a fixed order, ANSI (0) first; a face covering none of them is
+// Symbol (2) when symbol is set, else counted as ANSI.
+std::vector<int32_t> CharsetsFromLanguages(const std::function<bool(const char* lang)>& covers,
+                                           bool symbol = false);
 
-// Every installed TrueType face (glyf outlines in a .ttf file; collections and CFF fonts
-// are left out, since the engine cannot extend them), sorted by full name. charsets come
-// from reader; when it finds nothing, a face counts as Western (0).
-std::vector<InstalledFace> ListInstalledFonts(const CodePageReader& reader = ReadCodePageRanges);
+// A font set: the system's fontconfig configuration, or a private one read from a
+// configuration file (with its own font folders and cache folder).
+class FontCatalog {
+public:
+    FontCatalog();
+    explicit FontCatalog(const std::string& configFile);
+    ~FontCatalog();
+    FontCatalog(const FontCatalog&) = delete;
+    FontCatalog& operator=(const FontCatalog&) = delete;
 
+    // False when the configuration could not be loaded; the catalogue is then empty.
+    bool Ok() const;
+
+    // Every TrueType face the engine can extend (glyf outlines in a .ttf file;
+    // collections and CFF fonts are left out), sorted by full name.
+    std::vector<InstalledFace> Faces() const;
+
+    // The face with this full name, found by a query rather than a listing; none when
+    // no such face is installed.
+    std::optional<InstalledFace> FindFace(const std::string& fullName) const;
+
+    // True when font files or folders were added, removed or changed since the font set
+    // was read (fontconfig's own check, plus the folders' times to the nanosecond, which
+    // fontconfig compares only to the second). The font set is then read again, so the
+    // next call answers false until something else changes.
+    bool CheckForChanges();
+
+    // Reads the font folders again (after installing a font).
+    void Rescan();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
+
+// The system's catalogue, shared by the whole program.
+FontCatalog& SystemFontCatalog();
+
+// Shorthands on the system's catalogue.
+std::vector<InstalledFace> ListInstalledFonts();
 // The file of the installed face with this full name; empty when there is none.
 std::string LookupFontFile(const std::string& fullName);
-
 // Tells fontconfig to look at the font folders again (after installing a font).
 void RefreshFontCatalog();
