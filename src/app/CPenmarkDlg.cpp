@@ -160,6 +160,11 @@ int CPenmarkDlg::Progress(int code, intptr_t param) {
     return PumpEvents() ? kProgressAbort : 0;
 }
 
+bool CPenmarkDlg::RouteCommand(int id) {
+    CWizardPage* page = ActivePage();
+    return page && page->OnCommand(id);
+}
+
 void CPenmarkDlg::Notify(int code) {
     if (code == WizardNotify::kIdle) UpdateButtons(nullptr);
     if (code == WizardNotify::kAppActivated) CheckFontChange();

@@ -47,6 +47,9 @@ public:
 
     CPenmarkDocument* Document() const { return m_pDocument; }
 
+    // A command from a menu or toolbar, handed to the active page; true when it took it.
+    bool RouteCommand(int id);
+
     // The installed fonts the pages offer: the system's, unless a test sets its own.
     FontCatalog& Fonts() const;
     void SetFontCatalog(FontCatalog* catalog) { m_pFontCatalog = catalog; }

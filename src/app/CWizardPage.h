@@ -36,6 +36,9 @@ public:
     virtual void OnWizardNotify(int code);
     // The set of installed fonts changed (the sheet's font-change notice).
     virtual void OnFontChange() {}
+    // A menu or toolbar command sent to the main window while this page is active;
+    // true when the page handled it.
+    virtual bool OnCommand(int /*id*/) { return false; }
 
     CPenmarkDlg* Sheet() const;
     CPenmarkDocument* Document() const;
