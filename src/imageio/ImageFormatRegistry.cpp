@@ -122,8 +122,9 @@ int ImageFormatRegistry::ReadWith(const ImageFormatHandler& handler, const std::
     std::unique_ptr<ImageReaderState> state;
     int code = handler.open(path, state);
     if (code == ImageError::kOk) {
-        ReportProgress(progress, ProgressCode::kShowProgress, 0);
-        code = Guarded([&] {
+        // Esc may come as soon as the bar shows: that answer stops the read too.
+        code = ReportProgress(progress, ProgressCode::kShowProgress, 0);
+        if (code == ImageError::kOk) code = Guarded([&] {
             MonoBitmap bitmap;
             int readCode = handler.read(*state, progress, bitmap);
             if (readCode != ImageError::kOk) RaiseError(readCode);

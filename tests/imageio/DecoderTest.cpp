@@ -315,6 +315,22 @@ TEST(ProgressTest, CancellingEndsTheReadWithNothingKept) {
     }
 }
 
+TEST(ProgressTest, EscAsTheBarShowsStopsBeforeAnyRow) {
+    std::string path = ScratchPath("cancel-at-show.bmp");
+    WriteBytes(path, TinyBmp(9, 20));
+    std::vector<int32_t> codes;
+    ProgressFn fn = [&](int32_t code, intptr_t) -> int32_t {
+        codes.push_back(code);
+        return code == ProgressCode::kShowProgress ? ImageError::kCancelled : 0;
+    };
+    ImageFormatRegistry registry;
+    std::unique_ptr<MonoImage> image;
+    EXPECT_EQ(registry.ReadImage(path, fn, image), ImageError::kCancelled);
+    EXPECT_EQ(image, nullptr);
+    EXPECT_EQ(codes, (std::vector<int32_t>{ProgressCode::kWaitOn, ProgressCode::kShowProgress,
+                                           ProgressCode::kHideProgress, ProgressCode::kWaitOff}));
+}
+
 }  // namespace
 
 namespace {
