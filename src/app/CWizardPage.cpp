@@ -1,6 +1,9 @@
 #include "CWizardPage.h"
 
+#include "CMessageBox.h"
 #include "CPenmarkDlg.h"
+#include "PenmarkDocument.h"
+#include "StringIds.h"
 #include "Strings.h"
 #include "WizardMessages.h"
 
@@ -18,6 +21,17 @@ CPenmarkDlg* CWizardPage::Sheet() const { return qobject_cast<CPenmarkDlg*>(wiza
 CPenmarkDocument* CWizardPage::Document() const {
     CPenmarkDlg* sheet = Sheet();
     return sheet ? sheet->Document() : nullptr;
+}
+
+int CWizardPage::ShowMessage(int textId, uint32_t style) {
+    CPenmarkDocument* doc = Document();
+    if (doc && doc->Services().messages) return doc->Services().messages->Show(GetString(textId), style);
+    return ::ShowMessage(this, textId, StringId::kCaption, style);
+}
+
+void CWizardPage::UpdateButtons() {
+    CPenmarkDlg* sheet = Sheet();
+    if (sheet && sheet->ActivePage() == this) sheet->UpdateButtons(this);
 }
 
 int CWizardPage::OnProgress(int, intptr_t) { return 0; }

@@ -43,6 +43,12 @@ public:
     CPenmarkDlg* Sheet() const;
     CPenmarkDocument* Document() const;
 
+    // A message with the program's caption, through the document's message service
+    // (the program's message box without one); answers the button chosen.
+    int ShowMessage(int textId, uint32_t style);
+    // Refreshes the wizard's buttons from this page's rules, when it is the active page.
+    void UpdateButtons();
+
     // Gives a child control its numeric id; its tooltip is the text after the first
     // line break of the string with that id.
     static void SetControlId(QWidget* control, int id);

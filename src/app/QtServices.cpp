@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSettings>
@@ -45,7 +46,15 @@ QString ToQtFilter(const FileFilter& filter) {
 std::unique_ptr<MonoImage> QtClipboard::GetBitmap() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) return nullptr;
-    return ReduceToMono(clipboard->image());
+    QImage image = clipboard->image();
+    // Programs that offer only encoded data (image/png, image/bmp, ...) still offer a picture.
+    if (const QMimeData* data = image.isNull() ? clipboard->mimeData() : nullptr) {
+        for (const QString& format : data->formats()) {
+            if (!format.startsWith("image/")) continue;
+            if (image.loadFromData(data->data(format))) break;
+        }
+    }
+    return ReduceToMono(image);
 }
 
 bool QtFileDialog::Run(FileDialogRequest& request) {

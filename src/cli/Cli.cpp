@@ -67,10 +67,8 @@ struct Session {
     // The text for a failed trace.
     void ReportTraceError(int code) {
         bar.Finish();
-        int id = code == ErrorCode::kNoMemory      ? StringId::kNoMemory
-                 : code == ErrorCode::kTracerRange ? StringId::kRegionTooLarge
-                                                   : StringId::kEmptyRegion;
-        Say(m_err, GetString(id));
+        int id = TraceErrorStringId(code);
+        Say(m_err, GetString(id ? id : StringId::kEmptyRegion));
     }
 
     // Loads a picture (traced over all its ink, or over select) or an EPS/AI drawing

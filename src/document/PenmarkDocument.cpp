@@ -123,6 +123,15 @@ ProgressFn ThrottledProgress(const ProgressFn& progress) {
 
 }  // namespace
 
+int TraceErrorStringId(int code) {
+    switch (code) {
+        case ErrorCode::kCancelled: return 0;
+        case ErrorCode::kNoMemory: return StringId::kNoMemory;
+        case ErrorCode::kTracerRange: return StringId::kRegionTooLarge;
+        default: return StringId::kEmptyRegion;
+    }
+}
+
 bool CPenmarkDocument::TraceSelection() {
     std::unique_ptr<MonoImage> selection;
     TraceParams params;  // step 1, tolerance 1.0, 3 degrees, cubic curves, extremes, scale 1

@@ -131,6 +131,9 @@ protected:
     int m_nLastError = 0;
 };
 
+// The string id of the message for a failed trace; 0 when the user stopped it.
+int TraceErrorStringId(int code);
+
 // The string id of the message for a font build result; 0 for success.
 int SaveFontErrorStringId(int code);
 

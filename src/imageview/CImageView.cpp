@@ -363,6 +363,9 @@ bool CImageView::ExecuteCommand(int id) {
     switch (id) {
         case ID_EDIT_SELECT_ALL: SelectAll(); return true;
         case ID_EDIT_DESELECT: Deselect(); return true;
+        case ID_VIEW_ZOOM_IN: ZoomIn(); return true;
+        case ID_VIEW_ZOOM_OUT: ZoomOut(); return true;
+        case ID_VIEW_FIT: ZoomTo(kZoomFit); return true;
         case ID_IMAGE_ENHANCE: case ID_IMAGE_INVERT: case ID_IMAGE_FLIP_HORIZONTAL:
         case ID_IMAGE_FLIP_VERTICAL: case ID_IMAGE_ROTATE_CW: case ID_IMAGE_ROTATE_CCW: break;
         default: return false;

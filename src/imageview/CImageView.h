@@ -32,8 +32,15 @@ public:
     ImageSelectionEvent() : QEvent(EventType()) {}
 };
 
-// Commands of the selection popup (the image popup uses the ImageCommand ids).
-enum SelectionCommand { ID_EDIT_SELECT_ALL = 32784, ID_EDIT_DESELECT = 32785 };
+// Commands of the selection popup (the image popup uses the ImageCommand ids) and of the
+// zoom buttons.
+enum ViewCommand {
+    ID_VIEW_ZOOM_IN = 32771,
+    ID_VIEW_ZOOM_OUT = 32772,
+    ID_VIEW_FIT = 32780,
+    ID_EDIT_SELECT_ALL = 32784,
+    ID_EDIT_DESELECT = 32785,
+};
 
 class CImageView : public QAbstractScrollArea, public CView {
     Q_OBJECT
@@ -78,7 +85,7 @@ public:
     void RestoreState();
     void SaveState();
 
-    // The image commands, Select All and Deselect; false for any other id.
+    // The image commands, the zoom buttons, Select All and Deselect; false for any other id.
     bool ExecuteCommand(int id);
 
     // The hit code of a point in view pixels (selection mode).

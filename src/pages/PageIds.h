@@ -11,6 +11,8 @@ constexpr int kIntro1 = 62110, kIntro2 = 62111, kIntro3 = 62112, kIntro4 = 62113
 constexpr int kFinishText = 62120, kStartOver = 62121;
 constexpr int kFontIntro = 62130, kFontSelect = 62131, kFontSample = 62132;
 constexpr int kSourceFile = 62140, kSourceClipboard = 62141, kSourceEps = 62142;
+constexpr int kSourceScanner = 62143, kBrowseImage = 62144, kBrowseEps = 62145, kSelectScanner = 62146;
+constexpr int kOpeningFile = 62147, kPressEsc = 62148, kScanningText = 62149;
 constexpr int kEditText = 62150, kSelectText = 62151;
 constexpr int kPlaceText = 62160;
 constexpr int kSaveText = 62170;

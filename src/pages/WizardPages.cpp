@@ -2,11 +2,14 @@
 
 #include <QApplication>
 
+#include "CEditImagePage.h"
 #include "CFinishPage.h"
 #include "CIntroPage.h"
 #include "COpenFontPage.h"
+#include "COpenImagePage.h"
 #include "CPenmarkApp.h"
 #include "CPenmarkDlg.h"
+#include "CSelectAreaPage.h"
 #include "CTextPage.h"
 #include "PageIds.h"
 #include "StringIds.h"
@@ -16,9 +19,9 @@ void CreateWizardPages(CPenmarkDlg& sheet) {
     using namespace PageText;
     sheet.AddPage(new CIntroPage);
     sheet.AddPage(new COpenFontPage);
-    sheet.AddPage(new CTextPage(kTitleStep1 + 1, {kSourceFile, kSourceClipboard, kSourceEps}));
-    sheet.AddPage(new CTextPage(kTitleStep1 + 2, {kEditText}));
-    sheet.AddPage(new CTextPage(kTitleStep1 + 3, {kSelectText}));
+    sheet.AddPage(new COpenImagePage);
+    sheet.AddPage(new CEditImagePage);
+    sheet.AddPage(new CSelectAreaPage);
     sheet.AddPage(new CTextPage(kTitleStep1 + 4, {}));
     sheet.AddPage(new CTextPage(kTitleStep1 + 5, {kPlaceText}));
     sheet.AddPage(new CTextPage(kTitleStep1 + 6, {kSaveText}));

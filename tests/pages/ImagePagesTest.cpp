@@ -1,0 +1,414 @@
+// The image source, edit-image and select-area pages inside the real sheet, driven with
+// the mouse and keys, on real picture files, the real clipboard and the real readers.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <filesystem>
+#include <memory>
+
+#include "CEditImagePage.h"
+#include "CImageView.h"
+#include "COpenImagePage.h"
+#include "CPenmarkDlg.h"
+#include "CSelectAreaPage.h"
+#include "Error.h"
+#include "ImageFormatRegistry.h"
+#include "PenmarkDocument.h"
+#include "QtServices.h"
+#include "StringIds.h"
+#include "Strings.h"
+#include "TestPictures.h"
+#include "WizardPages.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordingMessages : public IMessageSink {
+public:
+    std::vector<std::string> texts;
+    std::vector<uint32_t> styles;
+    int Show(const std::string& text, uint32_t style) override {
+        texts.push_back(text);
+        styles.push_back(style);
+        return 1;
+    }
+};
+
+class RecordingDialog : public IFileDialog {
+public:
+    std::string answer;
+    FileDialogRequest last;
+    bool Run(FileDialogRequest& request) override {
+        last = request;
+        if (answer.empty()) return false;
+        request.fileName = answer;
+        return true;
+    }
+};
+
+// A signature-like picture: two strokes of ink on paper.
+MonoImage Strokes(int w, int h) {
+    MonoImage img;
+    img.Create(w, h);
+    img.Fill(1);
+    for (int x = w / 5; x < w * 4 / 5; ++x)
+        for (int t = 0; t < 3; ++t) {
+            img.SetPixel(x, h / 3 + t, 0);
+            img.SetPixel(x, h * 2 / 3 + t, 0);
+        }
+    return img;
+}
+
+// Presses Esc on the sheet when the widget it watches is shown.
+class EscWhenShown : public QObject {
+public:
+    explicit EscWhenShown(QWidget* target) : m_target(target) {}
+    bool pressed = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show && !pressed) {
+            pressed = true;
+            QCoreApplication::postEvent(m_target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_target;
+};
+
+struct ImagePagesTest : ::testing::Test {
+    fs::path dir = fs::path(PENMARK_TEST_TMP) / "imagepages";
+    ImageFormatRegistry registry;
+    RecordingMessages messages;
+    RecordingDialog dialog;
+    QtClipboard clipboard;
+    CPenmarkDocument doc;
+    std::unique_ptr<CPenmarkDlg> sheet;
+    COpenImagePage* source = nullptr;
+
+    void SetUp() override {
+        SetCurrentLanguage(Language::English);
+        fs::create_directories(dir);
+        doc.SetImageRegistry(&registry);
+        doc.SetServices(PlatformServices{&dialog, nullptr, &clipboard, &messages, ProgressCallback});
+        sheet = std::make_unique<CPenmarkDlg>(&doc);
+        CreateWizardPages(*sheet);
+        SetProgressSheet(sheet.get());
+        sheet->resize(800, 600);
+        sheet->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
+        sheet->SetActivePage(1);
+        sheet->SetActivePage(2);
+        ASSERT_EQ(sheet->ActiveIndex(), 2);
+        source = dynamic_cast<COpenImagePage*>(sheet->Page(2));
+        ASSERT_NE(source, nullptr);
+    }
+    void TearDown() override {
+        SetProgressSheet(nullptr);
+        sheet.reset();
+    }
+    // Clicks a radio button on its text, where it takes the click.
+    void ClickSource(int which) {
+        QRadioButton* button = source->SourceButton(which);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
+    QAbstractButton* Next() const { return sheet->button(QWizard::NextButton); }
+    QAbstractButton* Back() const { return sheet->button(QWizard::BackButton); }
+    // Next, then what the window does before the user looks (layout, first paint).
+    void ClickNext() {
+        QTest::mouseClick(Next(), Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    std::string Picture(const char* name, const MonoImage& img) {
+        std::string path = (dir / name).string();
+        EXPECT_TRUE(WriteTestBmp(path, img));
+        return path;
+    }
+    template <class Page>
+    Page* Active() const { return dynamic_cast<Page*>(sheet->ActivePage()); }
+    // Types a path into the picture box and goes on to step 3.
+    void OpenPicture(const std::string& path) {
+        QTest::keyClicks(source->ImagePathEdit(), QString::fromStdString(path));
+        ClickNext();
+    }
+};
+
+TEST_F(ImagePagesTest, NextFollowsTheSourceAndItsPath) {
+    EXPECT_EQ(source->Source(), COpenImagePage::kFromFile);
+    EXPECT_FALSE(Next()->isEnabled());
+    source->SetSource(COpenImagePage::kFromClipboard);
+    QTest::keyClick(source->ImagePathEdit(), Qt::Key_A);
+    EXPECT_EQ(source->Source(), COpenImagePage::kFromFile);
+    EXPECT_TRUE(Next()->isEnabled());
+    QTest::keyClick(source->ImagePathEdit(), Qt::Key_Backspace);
+    EXPECT_FALSE(Next()->isEnabled());
+
+    ClickSource(COpenImagePage::kFromClipboard);
+    EXPECT_TRUE(Next()->isEnabled());
+    ClickSource(COpenImagePage::kFromEps);
+    EXPECT_FALSE(Next()->isEnabled());
+    QTest::keyClicks(source->EpsPathEdit(), "x.eps");
+    ClickSource(COpenImagePage::kFromFile);
+    EXPECT_FALSE(Next()->isEnabled());
+    // The EPS box already holds a name: choosing its source enables Next at once.
+    ClickSource(COpenImagePage::kFromEps);
+    EXPECT_TRUE(Next()->isEnabled());
+
+    // The scanner's controls are there but hidden and disabled.
+    QRadioButton* scanner = source->SourceButton(COpenImagePage::kFromScanner);
+    EXPECT_FALSE(scanner->isVisible());
+    EXPECT_FALSE(scanner->isEnabled());
+}
+
+TEST_F(ImagePagesTest, BrowseFillsThePathThroughTheDocumentsDialog) {
+    dialog.answer = "/tmp/sig.eps";
+    for (QAbstractButton* b : source->findChildren<QAbstractButton*>())
+        if (b->property("controlId").toInt() == IDC_BROWSE_EPS) QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_EQ(dialog.last.title, "Open EPS...");
+    EXPECT_EQ(dialog.last.filters.front().patterns, "*.eps; *.ai");
+    EXPECT_EQ(source->EpsPath(), "/tmp/sig.eps");
+    EXPECT_EQ(source->Source(), COpenImagePage::kFromEps);
+}
+
+TEST_F(ImagePagesTest, TextOnTheClipboardIsNoPicture) {
+    QGuiApplication::clipboard()->setText("a signature");
+    source->SetSource(COpenImagePage::kFromClipboard);
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], GetString(61287));
+    EXPECT_EQ(messages.styles[0], MessageStyle::kIconExclamation);
+    EXPECT_EQ(doc.m_pImage, nullptr);
+}
+
+TEST_F(ImagePagesTest, AColourClipboardPictureIsReducedByTheBackgroundRule) {
+    QImage colour(4, 2, QImage::Format_RGB32);
+    colour.fill(Qt::white);
+    colour.setPixel(0, 0, qRgb(255, 0, 0));
+    colour.setPixel(1, 0, qRgb(254, 255, 255));  // nearly white is still ink: no threshold
+    colour.setPixel(3, 1, qRgb(0, 0, 0));
+    QGuiApplication::clipboard()->setImage(colour);
+    source->SetSource(COpenImagePage::kFromClipboard);
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 3);
+    ASSERT_NE(doc.m_pImage, nullptr);
+    const MonoImage& img = *doc.m_pImage;
+    ASSERT_EQ(img.width, 4);
+    int expected[2][4] = {{0, 0, 1, 1}, {1, 1, 1, 0}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(img.GetPixel(x, y), expected[y][x]) << x << "," << y;
+    EXPECT_EQ(doc.m_pViewState->zoom, ImageViewState::kZoomFit);
+}
+
+TEST_F(ImagePagesTest, APictureOfferedOnlyAsPngDataIsPasted) {
+    QImage picture(3, 3, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    picture.setPixel(1, 1, qRgb(0, 0, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "PNG"));
+    auto* data = new QMimeData;
+    data->setData("image/png", png);
+    QGuiApplication::clipboard()->setMimeData(data);
+    source->SetSource(COpenImagePage::kFromClipboard);
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 3);
+    EXPECT_EQ(doc.m_pImage->GetPixel(1, 1), 0);
+    EXPECT_EQ(doc.m_pImage->GetPixel(0, 1), 1);
+}
+
+TEST_F(ImagePagesTest, AMissingDrawingIsNotFoundWithoutReading) {
+    source->SetSource(COpenImagePage::kFromEps);
+    QTest::keyClicks(source->EpsPathEdit(), QString::fromStdString((dir / "nowhere.eps").string()));
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], "File not found.");
+    EXPECT_EQ(doc.LastLoadError(), 0);  // the reader never ran
+    EXPECT_TRUE(source->EpsPathEdit()->hasFocus());
+
+    // A file that is not a drawing: "invalid data", and the page stays.
+    std::string bad = (dir / "bad.eps").string();
+    FILE* f = std::fopen(bad.c_str(), "w");
+    std::fputs("not a drawing", f);
+    std::fclose(f);
+    source->EpsPathEdit()->setText(QString::fromStdString(bad));
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+    ASSERT_EQ(messages.texts.size(), 2u);
+    EXPECT_EQ(messages.texts[1], GetString(StringId::kInvalidData));
+}
+
+TEST_F(ImagePagesTest, TheDrawingGoesStraightToTheGlyphPageAndBackReturns) {
+    source->SetSource(COpenImagePage::kFromEps);
+    source->EpsPathEdit()->setText(PENMARK_SOURCE_DIR "/tests/eps/data/spec_bulge.eps");
+    ClickNext();
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(sheet->ActiveIndex(), 5);
+    EXPECT_EQ(doc.m_nGlyphBackPage, 2);
+    EXPECT_NE(doc.m_pTracedOutline, nullptr);
+    QTest::mouseClick(Back(), Qt::LeftButton);
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+}
+
+TEST_F(ImagePagesTest, FromPictureToTracing) {
+    MonoImage img = Strokes(300, 120);
+    OpenPicture(Picture("strokes.bmp", img));
+    ASSERT_EQ(sheet->ActiveIndex(), 3) << (messages.texts.empty() ? "" : messages.texts[0]);
+    EXPECT_EQ(doc.m_nGlyphBackPage, 0);
+    auto* edit = Active<CEditImagePage>();
+    ASSERT_NE(edit->View(), nullptr);
+    EXPECT_EQ(edit->View()->ZoomMode(), CImageView::kZoomFit);
+    EXPECT_EQ(edit->View()->Zoom(), std::min(edit->View()->ClientSize().width() / 300,
+                                             edit->View()->ClientSize().height() / 120));
+
+    // Next without a selection selects the ink's box; step 4 shows it with handles.
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 4);
+    PixelRect ink{60, 40, 240, 83};
+    EXPECT_EQ(doc.m_rcSelection, ink);
+    auto* select = Active<CSelectAreaPage>();
+    ASSERT_NE(select->View(), nullptr);
+    EXPECT_EQ(select->View()->Zoom(), edit->View()->Zoom());  // the same view state
+    EXPECT_TRUE(Next()->isEnabled());
+    CImageView* view = select->View();
+    PixelRect frame = view->ImageRectToView(ink);
+    QPoint corner = QPoint(frame.left, frame.top) - view->ScrollPosition();
+    QImage shot = view->viewport()->grab().toImage();
+    EXPECT_EQ(shot.pixel(corner), qRgb(0, 0, 0));  // a handle
+
+    // Deselect from the popup disables Next; a drag around the strokes enables it again.
+    view->ContextMenu()->actions()[1]->trigger();
+    EXPECT_FALSE(Next()->isEnabled());
+    QPoint from = QPoint(frame.left - 5, frame.top - 5) - view->ScrollPosition();
+    QPoint to = QPoint(frame.right + 5, frame.bottom + 5) - view->ScrollPosition();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(view->viewport(), to);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, to);
+    EXPECT_TRUE(Next()->isEnabled());
+
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 5);
+    ASSERT_NE(doc.m_pTracedOutline, nullptr);
+    EXPECT_EQ(doc.m_rcInk, ink);
+}
+
+TEST_F(ImagePagesTest, AnAllPaperSelectionIsRefused) {
+    OpenPicture(Picture("strokes.bmp", Strokes(300, 120)));
+    ASSERT_EQ(sheet->ActiveIndex(), 3);
+    doc.m_rcSelection = {0, 0, 50, 30};  // above and left of the strokes
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 4);
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 4);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], GetString(StringId::kEmptyRegion));
+    EXPECT_EQ(doc.m_pTracedOutline, nullptr);
+}
+
+TEST_F(ImagePagesTest, ToolbarCommandsReachTheViewAndKeepTheSelection) {
+    OpenPicture(Picture("strokes.bmp", Strokes(300, 120)));
+    ASSERT_EQ(sheet->ActiveIndex(), 3);
+    auto* edit = Active<CEditImagePage>();
+    QStringList tips;
+    QToolButton* invert = nullptr;
+    for (QAction* a : edit->ToolBar()->actions()) {
+        if (a->isSeparator()) continue;
+        tips << a->toolTip();
+        EXPECT_FALSE(a->icon().isNull());
+        if (a->data().toInt() == ID_IMAGE_INVERT)
+            invert = qobject_cast<QToolButton*>(edit->ToolBar()->widgetForAction(a));
+    }
+    EXPECT_EQ(tips, (QStringList{"Enhance", "Flip Vertical", "Flip Horizontal", "Rotate Clockwise",
+                                 "Rotate Counterclockwise", "Invert", "Zoom In", "Zoom Out", "Fit To Window"}));
+    doc.m_rcSelection = {1, 2, 3, 4};
+    ASSERT_NE(invert, nullptr);
+    QTest::mouseClick(invert, Qt::LeftButton);
+    EXPECT_EQ(doc.m_pImage->GetPixel(0, 0), 0);  // paper became ink
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{1, 2, 3, 4}));
+    int zoom = edit->View()->Zoom();
+    EXPECT_TRUE(sheet->RouteCommand(ID_VIEW_ZOOM_IN));
+    EXPECT_EQ(edit->View()->Zoom(), CImageView::ZoomInStep(zoom));
+    EXPECT_FALSE(sheet->RouteCommand(ID_EDIT_SELECT_ALL));  // not a command of this page
+}
+
+TEST_F(ImagePagesTest, EscDuringALargeReadLeavesNoPicture) {
+    MonoImage big = Strokes(6000, 4000);
+    std::string path = (dir / "big.tif").string();
+    ASSERT_TRUE(WriteTestTiff(path, big, 16));
+    QTest::keyClicks(source->ImagePathEdit(), QString::fromStdString(path));
+    // The user presses Esc as soon as the bar appears.
+    EscWhenShown esc(sheet.get());
+    source->ProgressBar()->installEventFilter(&esc);
+    ClickNext();
+    source->ProgressBar()->removeEventFilter(&esc);
+    EXPECT_TRUE(esc.pressed);
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+    EXPECT_EQ(doc.m_pImage, nullptr);
+    EXPECT_EQ(doc.LastLoadError(), ErrorCode::kCancelled);
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_FALSE(source->ProgressBar()->isVisible());
+    EXPECT_TRUE(source->ImagePathEdit()->hasFocus());
+
+    // Without Esc the same file reads, with the bar shown meanwhile.
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 3);
+    ASSERT_NE(doc.m_pImage, nullptr);
+    EXPECT_EQ(doc.m_pImage->width, 6000);
+}
+
+TEST_F(ImagePagesTest, DroppingAFileFillsItsBox) {
+    auto drop = [&](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(source, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(source, &dropped);
+    };
+    drop("/home/me/signature.AI");
+    EXPECT_EQ(source->EpsPath(), "/home/me/signature.AI");
+    EXPECT_EQ(source->Source(), COpenImagePage::kFromEps);
+    EXPECT_TRUE(Next()->isEnabled());
+    drop("/home/me/scan.tif");
+    EXPECT_EQ(source->ImagePath(), "/home/me/scan.tif");
+    EXPECT_EQ(source->Source(), COpenImagePage::kFromFile);
+}
+
+TEST_F(ImagePagesTest, AScannedPictureArrivesOnlyWhileScanning) {
+    auto* bitmap = new MonoBitmap;
+    bitmap->Create(40, 30);
+    bitmap->Fill(1);
+    EXPECT_EQ(source->OnAcceptImage(bitmap), 0);  // not scanning: not taken
+    source->BeginScanning();
+    EXPECT_FALSE(Next()->isEnabled());
+    EXPECT_FALSE(Back()->isEnabled());
+    EXPECT_FALSE(source->ImagePathEdit()->isEnabled());
+    EXPECT_EQ(source->OnAcceptImage(bitmap), -1);
+    EXPECT_FALSE(source->Scanning());
+    EXPECT_EQ(sheet->ActiveIndex(), 3);
+    ASSERT_NE(doc.m_pImage, nullptr);
+    EXPECT_EQ(doc.m_pImage->width, 40);
+    EXPECT_TRUE(source->ImagePathEdit()->isEnabled());
+}
+
+}  // namespace
