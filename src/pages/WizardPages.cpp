@@ -4,6 +4,7 @@
 
 #include "CEditImagePage.h"
 #include "CFinishPage.h"
+#include "CGlyphPage.h"
 #include "CIntroPage.h"
 #include "COpenFontPage.h"
 #include "COpenImagePage.h"
@@ -22,7 +23,7 @@ void CreateWizardPages(CPenmarkDlg& sheet) {
     sheet.AddPage(new COpenImagePage);
     sheet.AddPage(new CEditImagePage);
     sheet.AddPage(new CSelectAreaPage);
-    sheet.AddPage(new CTextPage(kTitleStep1 + 4, {}));
+    sheet.AddPage(new CGlyphPage);
     sheet.AddPage(new CTextPage(kTitleStep1 + 5, {kPlaceText}));
     sheet.AddPage(new CTextPage(kTitleStep1 + 6, {kSaveText}));
     sheet.AddPage(new CFinishPage);
