@@ -25,6 +25,9 @@ const uint16_t kScanCodes[CKeyboardCtrl::kSearchKeyCount] = {
 
 // Scan codes of the named keys (the right-hand keys carry the extended prefix on a PC,
 // which Linux numbers 0x61 and 0x64).
+constexpr uint16_t kScanLeftShift = 0x2A, kScanRightShift = 0x36, kScanLeftCtrl = 0x1D, kScanRightCtrl = 0x61,
+                   kScanLeftAlt = 0x38, kScanRightAlt = 0x64;
+
 struct NamedScan {
     uint16_t scanCode;
     int index;
@@ -227,10 +230,11 @@ int CKeyboardCtrl::GenericKey(int vk) const {
 // AltGr reaches the third level on its own, as Ctrl and Alt together do.
 int CKeyboardCtrl::ShiftState() const {
     auto latched = [&](int index) { return (m_keys[size_t(index)].flags & kPressed) != 0; };
-    bool shift = m_bShiftDown[0] || m_bShiftDown[1] || latched(kLeftShift) || latched(kRightShift);
-    bool ctrl = m_bCtrlDown[0] || m_bCtrlDown[1] || latched(kLeftCtrl) || latched(kRightCtrl);
-    bool alt = m_bAltDown[0] || latched(kLeftAlt);
-    bool altGr = m_bAltDown[1] || latched(kRightAlt);
+    auto held = [&](uint16_t scanCode) { return m_down.test(scanCode); };
+    bool shift = held(kScanLeftShift) || held(kScanRightShift) || latched(kLeftShift) || latched(kRightShift);
+    bool ctrl = held(kScanLeftCtrl) || held(kScanRightCtrl) || latched(kLeftCtrl) || latched(kRightCtrl);
+    bool alt = held(kScanLeftAlt) || latched(kLeftAlt);
+    bool altGr = held(kScanRightAlt) || latched(kRightAlt);
     int state = (shift ? KeyShift::kShift : 0) | (ctrl ? KeyShift::kCtrl : 0) | (alt ? KeyShift::kAlt : 0);
     if (altGr) state |= KeyShift::kThirdLevel;
     return state;
@@ -289,7 +293,8 @@ void CKeyboardCtrl::UpdateLegends() {
     int shiftState = ShiftState();
     for (int i = 0; i < kSearchKeyCount; ++i) {
         CKey& key = m_keys[size_t(i)];
-        int flags = key.flags & ~(kGrey | kDeadKey);
+        int flags = key.flags & ~(kGrey | kDeadKey | kDown);
+        if (m_down.test(key.scanCode)) flags |= kDown;
         int legend = 0xFF;
         bool oneByte = false;
         char32_t legendChar = 0;
@@ -322,13 +327,8 @@ void CKeyboardCtrl::UpdateLegends() {
         key.flags = flags;
         RepaintKey(index);
     };
-    setDown(kLeftShift, m_bShiftDown[0]);
-    setDown(kRightShift, m_bShiftDown[1]);
-    setDown(kLeftCtrl, m_bCtrlDown[0]);
-    setDown(kRightCtrl, m_bCtrlDown[1]);
-    setDown(kLeftAlt, m_bAltDown[0]);
-    setDown(kRightAlt, m_bAltDown[1]);
-    setDown(kCapsLock, m_bCapsLock);
+    for (const NamedScan& named : kNamedScans)
+        setDown(named.index, m_down.test(named.scanCode) || (named.index == kCapsLock && m_bCapsLock));
     m_bDirty = false;
 }
 
@@ -353,15 +353,7 @@ int CKeyboardCtrl::KeyFromScanCode(uint16_t scanCode) const {
 }
 
 void CKeyboardCtrl::TrackPhysical(uint16_t scanCode, bool down) {
-    switch (scanCode) {
-    case 0x2A: m_bShiftDown[0] = down; break;
-    case 0x36: m_bShiftDown[1] = down; break;
-    case 0x1D: m_bCtrlDown[0] = down; break;
-    case 0x61: m_bCtrlDown[1] = down; break;
-    case 0x38: m_bAltDown[0] = down; break;
-    case 0x64: m_bAltDown[1] = down; break;
-    default: break;
-    }
+    if (scanCode < m_down.size()) m_down.set(scanCode, down);
 }
 
 void CKeyboardCtrl::ReleaseCapture() {
@@ -432,9 +424,9 @@ void CKeyboardCtrl::keyPressEvent(QKeyEvent* event) {
         if (key.IsCharacter()) {
             // The event's own modifiers tell what is held; a release we missed is forgotten.
             Qt::KeyboardModifiers mods = event->modifiers();
-            if (!(mods & Qt::ShiftModifier)) m_bShiftDown[0] = m_bShiftDown[1] = false;
-            if (!(mods & Qt::ControlModifier)) m_bCtrlDown[0] = m_bCtrlDown[1] = false;
-            if (!(mods & Qt::AltModifier)) m_bAltDown[0] = false;
+            if (!(mods & Qt::ShiftModifier)) m_down.reset(kScanLeftShift).reset(kScanRightShift);
+            if (!(mods & Qt::ControlModifier)) m_down.reset(kScanLeftCtrl).reset(kScanRightCtrl);
+            if (!(mods & Qt::AltModifier)) m_down.reset(kScanLeftAlt);
             shiftState = ((mods & Qt::ShiftModifier) ? KeyShift::kShift : 0) |
                          ((mods & Qt::ControlModifier) ? KeyShift::kCtrl : 0) |
                          ((mods & Qt::AltModifier) ? KeyShift::kAlt : 0);
@@ -462,7 +454,7 @@ void CKeyboardCtrl::keyReleaseEvent(QKeyEvent* event) {
 
 void CKeyboardCtrl::focusOutEvent(QFocusEvent* event) {
     // Keys released while another window had the focus never reach us.
-    m_bShiftDown[0] = m_bShiftDown[1] = m_bCtrlDown[0] = m_bCtrlDown[1] = m_bAltDown[0] = m_bAltDown[1] = false;
+    m_down.reset();
     UpdateLegends();
     QWidget::focusOutEvent(event);
 }

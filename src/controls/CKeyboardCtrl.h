@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <bitset>
 #include <memory>
 #include <vector>
 
@@ -141,8 +142,6 @@ private:
     LogFont m_lf;
     bool m_bHasFont = false;
     QFont m_legendFont;
-    // Modifier keys held down on the real keyboard, by their side-specific codes.
-    bool m_bShiftDown[2] = {false, false};
-    bool m_bCtrlDown[2] = {false, false};
-    bool m_bAltDown[2] = {false, false};
+    // Keys held down on the real keyboard, by scan code.
+    std::bitset<256> m_down;
 };

@@ -211,6 +211,21 @@ TEST_F(KeyboardCtrlTest, ARealKeyTypesTheChosenLayoutsCharacter) {
     EXPECT_EQ(parent.chars, std::vector<int>{'z'});
     RealKey(0x15, Qt::ShiftModifier);
     EXPECT_EQ(parent.chars.back(), 'Z');
+    // A held key shows down; AltGr held reaches the third level.
+    QKeyEvent altGr(QEvent::KeyPress, Qt::Key_AltGr, Qt::NoModifier, 0x64 + 8u, 0, 0);
+    QApplication::sendEvent(keyboard.get(), &altGr);
+    EXPECT_TRUE(Flags(CKeyboardCtrl::kRightAlt) & CKeyboardCtrl::kDown);
+    EXPECT_EQ(Legend(kKeyQ), '@');
+    QKeyEvent q(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 0x10 + 8u, 0, 0);
+    QApplication::sendEvent(keyboard.get(), &q);
+    EXPECT_TRUE(Flags(kKeyQ) & CKeyboardCtrl::kDown);
+    EXPECT_EQ(parent.chars.back(), '@');
+    QKeyEvent upQ(QEvent::KeyRelease, Qt::Key_Q, Qt::NoModifier, 0x10 + 8u, 0, 0);
+    QApplication::sendEvent(keyboard.get(), &upQ);
+    QKeyEvent upAltGr(QEvent::KeyRelease, Qt::Key_AltGr, Qt::NoModifier, 0x64 + 8u, 0, 0);
+    QApplication::sendEvent(keyboard.get(), &upAltGr);
+    EXPECT_FALSE(Flags(kKeyQ) & CKeyboardCtrl::kDown);
+    EXPECT_EQ(Legend(kKeyQ), 'q');
     // Switching the program's layout and telling the picture.
     ASSERT_TRUE(layouts->SetActive("ru"));
     WizardNotifyEvent notify(WizardNotify::kInputLanguageChanged);

@@ -187,13 +187,15 @@ TEST_F(KeyboardTest, RegistryGivesLanguagesAndTranslatedNames) {
     EXPECT_FALSE(nodead.language.empty());
     EXPECT_GT(layouts.Available().size(), 100u);
     EXPECT_EQ(layouts.DisplayName(de, "en"), de.description);
-    if (Readable("/usr/share/locale/de/LC_MESSAGES/xkeyboard-config.mo")) {
-        EXPECT_EQ(layouts.DisplayName(de, "de"), "Deutsch");
-        EXPECT_EQ(layouts.DisplayName(ru, "fr"), "Russe");
-        EXPECT_EQ(layouts.DisplayName(ru, "ru"), "Русская");
-    }
     // A language without a catalogue keeps the English description.
     EXPECT_EQ(layouts.DisplayName(de, "xx"), de.description);
+    if (!Readable("/usr/share/locale/de/LC_MESSAGES/xkeyboard-config.mo")) {
+        if (!std::getenv("CI")) GTEST_SKIP() << "xkb-data's translations are needed";
+        FAIL() << "xkb-data's translations are needed";
+    }
+    EXPECT_EQ(layouts.DisplayName(de, "de"), "Deutsch");
+    EXPECT_EQ(layouts.DisplayName(ru, "fr"), "Russe");
+    EXPECT_EQ(layouts.DisplayName(ru, "ru"), "Русская");
 }
 
 TEST_F(KeyboardTest, ConfiguredLayoutsSkipUnknownNamesAndFallBackToUs) {
