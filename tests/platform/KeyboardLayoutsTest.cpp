@@ -1,7 +1,12 @@
 // Layouts and key translation on the real xkeyboard-config data and compose tables.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -276,6 +281,95 @@ TEST(MoCatalogTest, MalformedCataloguesAreEmptyNotACrash) {
     EXPECT_FALSE(catalog.Parse(one, sizeof one));
     EXPECT_EQ(catalog.Translate("German"), "German");
     EXPECT_FALSE(catalog.Load("/nonexistent/file.mo"));
+}
+
+}  // namespace
+
+// The X server tells the desktop's layouts: a private Xvfb, given the names a desktop's
+// keyboard settings write.
+namespace {
+
+class PrivateXServer {
+public:
+    PrivateXServer() {
+        m_display = ":" + std::to_string(300 + ::getpid() % 400);
+        std::string socket = "/tmp/.X11-unix/X" + m_display.substr(1);
+        if (::access(socket.c_str(), F_OK) == 0) return;  // taken by someone else
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        std::vector<std::string> args{"Xvfb", m_display, "-nolisten", "tcp", "-noreset", "-screen", "0", "320x240x24"};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        for (int i = 0; i < 100 && m_pid > 0 && ::access(socket.c_str(), F_OK) != 0; ++i) ::usleep(50000);
+    }
+    ~PrivateXServer() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool Ok() const { return m_pid > 0; }
+    const std::string& Display() const { return m_display; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_display;
+};
+
+// Sets the root window's keyboard rules names, as a desktop's keyboard settings do.
+bool SetRulesNames(const std::string& names) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    bool ok = !xcb_connection_has_error(c);
+    if (ok) {
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        const char name[] = "_XKB_RULES_NAMES";
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
+        ok = atom && screen;
+        if (ok) {
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, screen->root, atom->atom, XCB_ATOM_STRING, 8,
+                                uint32_t(names.size()), names.data());
+            std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));  // a round trip
+        }
+        std::free(atom);
+    }
+    xcb_disconnect(c);
+    return ok;
+}
+
+bool OnPath(const char* tool) {
+    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"})
+        if (::access((std::string(dir) + tool).c_str(), X_OK) == 0) return true;
+    return false;
+}
+
+TEST(DesktopKeyboardTest, TheXServerTellsItsLayouts) {
+    if (!OnPath("Xvfb")) {
+        if (!std::getenv("CI")) GTEST_SKIP() << "xvfb is needed";
+        FAIL() << "xvfb is needed";
+    }
+    PrivateXServer server;
+    ASSERT_TRUE(server.Ok());
+    const char* saved = std::getenv("DISPLAY");
+    std::string savedDisplay = saved ? saved : "";
+    ::setenv("DISPLAY", server.Display().c_str(), 1);
+    // The server starts with its default keyboard, then takes the names a desktop sets.
+    EXPECT_EQ(DesktopLayoutNames(), std::vector<std::string>{"us"});
+    ASSERT_TRUE(SetRulesNames(std::string("evdev\0pc105\0de,ru\0nodeadkeys,\0\0", 28)));
+    EXPECT_EQ(DesktopLayoutNames(), (std::vector<std::string>{"de(nodeadkeys)", "ru"}));
+    EXPECT_FALSE(DesktopCapsLockOn());
+    XkbKeyboardLayouts layouts;
+    EXPECT_EQ(layouts.Active(), "de(nodeadkeys)");
+    ASSERT_EQ(layouts.Configured().size(), 2u);
+    EXPECT_EQ(layouts.Configured()[1].codePage, 1251);
+    if (saved)
+        ::setenv("DISPLAY", savedDisplay.c_str(), 1);
+    else
+        ::unsetenv("DISPLAY");
 }
 
 }  // namespace
