@@ -269,3 +269,26 @@ TEST_F(KeyboardCtrlTest, TheRightAltReadsAltGr) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without layouts (or with one that does not compile) the picture is blank, not broken.
+TEST(KeyboardCtrlNoLayoutTest, WithoutALayoutKeysAreGreyAndTypeNothing) {
+    QWidget parent;
+    CKeyboardCtrl keyboard(nullptr, &parent);
+    keyboard.setGeometry(0, 0, 300, 100);
+    parent.show();
+    QSignalSpy spy(&keyboard, &CKeyboardCtrl::charTyped);
+    for (int index : {26, 0, CKeyboardCtrl::kSpaceBar}) {
+        EXPECT_TRUE(keyboard.Key(index).flags & CKeyboardCtrl::kGrey) << index;
+        QTest::mouseClick(&keyboard, Qt::LeftButton, Qt::NoModifier, keyboard.Key(index).Bounds().center());
+    }
+    QTest::mouseClick(&keyboard, Qt::LeftButton, Qt::NoModifier, keyboard.Key(CKeyboardCtrl::kLeftShift).Bounds().center());
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_TRUE(keyboard.LayoutName().empty());
+    // A tiny picture still lays out and paints.
+    keyboard.resize(3, 3);
+    EXPECT_FALSE(keyboard.grab().isNull());
+}
+
+}  // namespace
