@@ -44,3 +44,35 @@ public:
 private:
     int m_code;
 };
+
+// Notices of the keyboard picture to its parent: a wizard notification passed on (the
+// notification's code), and a character typed on the picture (a byte of the active
+// layout's code page).
+constexpr int kKeyboardNotifyMessage = 0x702;
+constexpr int kKeyboardCharMessage = 0x703;
+
+class KeyboardNotifyEvent : public QEvent {
+public:
+    static QEvent::Type EventType() {
+        static const QEvent::Type type = QEvent::Type(QEvent::registerEventType(QEvent::User + kKeyboardNotifyMessage));
+        return type;
+    }
+    explicit KeyboardNotifyEvent(int code) : QEvent(EventType()), m_code(code) {}
+    int code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+class KeyboardCharEvent : public QEvent {
+public:
+    static QEvent::Type EventType() {
+        static const QEvent::Type type = QEvent::Type(QEvent::registerEventType(QEvent::User + kKeyboardCharMessage));
+        return type;
+    }
+    explicit KeyboardCharEvent(int byte) : QEvent(EventType()), m_byte(byte) {}
+    int byte() const { return m_byte; }
+
+private:
+    int m_byte;
+};
