@@ -29,6 +29,12 @@ int CWizardPage::ShowMessage(int textId, uint32_t style) {
     return ::ShowMessage(this, textId, StringId::kCaption, style);
 }
 
+int CWizardPage::ShowMessage(const std::string& text, uint32_t style) {
+    CPenmarkDocument* doc = Document();
+    if (doc && doc->Services().messages) return doc->Services().messages->Show(text, style);
+    return ::ShowMessageText(this, QString::fromStdString(text), StringId::kCaption, style);
+}
+
 void CWizardPage::UpdateButtons() {
     CPenmarkDlg* sheet = Sheet();
     if (sheet && sheet->ActivePage() == this) sheet->UpdateButtons(this);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWizardPage>
 #include <cstdint>
+#include <string>
 
 class CPenmarkDlg;
 class CPenmarkDocument;
@@ -46,6 +47,7 @@ public:
     // A message with the program's caption, through the document's message service
     // (the program's message box without one); answers the button chosen.
     int ShowMessage(int textId, uint32_t style);
+    int ShowMessage(const std::string& text, uint32_t style);
     // Refreshes the wizard's buttons from this page's rules, when it is the active page.
     void UpdateButtons();
 

@@ -312,10 +312,13 @@ bool CPenmarkDocument::SaveFont(const std::string& dest, const std::string& suff
     const ProgressFn& progress = m_services.progress;
     ReportProgress(progress, ProgressCode::kWaitOn, 0);
     int32_t block[4] = {1, 1, 0, -1};
-    ReportProgress(progress, ProgressCode::kShowProgress, reinterpret_cast<intptr_t>(block));
-    const GlyphOutline* glyph = m_pGlyph.get();
-    m_nLastError = buildSymbolFont(m_fontInfo.szPath.c_str(), dest.c_str(), suffix.c_str(),
-                                   m_wCharCode, glyph, progress);
+    // Esc may come as soon as the bar shows: that answer stops the save before it starts.
+    if (ReportProgress(progress, ProgressCode::kShowProgress, reinterpret_cast<intptr_t>(block)) != 0) {
+        m_nLastError = SymbolFontError::kCancelled;
+    } else {
+        m_nLastError = buildSymbolFont(m_fontInfo.szPath.c_str(), dest.c_str(), suffix.c_str(), m_wCharCode,
+                                       m_pGlyph.get(), progress);
+    }
     ReportProgress(progress, ProgressCode::kHideProgress, 0);
     ReportProgress(progress, ProgressCode::kWaitOff, 0);
     return m_nLastError == 0;

@@ -16,6 +16,9 @@ constexpr int kOpeningFile = 62147, kPressEsc = 62148, kScanningText = 62149;
 constexpr int kEditText = 62150, kSelectText = 62151;
 constexpr int kPlaceText = 62160;
 constexpr int kSaveText = 62170;
+constexpr int kSaveStep1 = 62171, kSaveSuffixText = 62172, kSaveWillHave = 62173, kSaveAddedToName = 62174;
+constexpr int kSaveStep2 = 62175, kSaveFileText = 62176, kSaveStep3 = 62177, kSaveInstallText = 62178;
+constexpr int kSaveNameWillBe = 62179, kSaveCopy = 62190, kSaveInstall = 62191;
 }  // namespace PageText
 
 // Control ids.

@@ -10,6 +10,7 @@
 #include "COpenImagePage.h"
 #include "CPenmarkApp.h"
 #include "CPenmarkDlg.h"
+#include "CSaveFontPage.h"
 #include "CSelectAreaPage.h"
 #include "CTextPage.h"
 #include "PageIds.h"
@@ -25,7 +26,7 @@ void CreateWizardPages(CPenmarkDlg& sheet) {
     sheet.AddPage(new CSelectAreaPage);
     sheet.AddPage(new CGlyphPage);
     sheet.AddPage(new CTextPage(kTitleStep1 + 5, {kPlaceText}));
-    sheet.AddPage(new CTextPage(kTitleStep1 + 6, {kSaveText}));
+    sheet.AddPage(new CSaveFontPage);
     sheet.AddPage(new CFinishPage);
 }
 

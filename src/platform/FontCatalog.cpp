@@ -229,6 +229,55 @@ bool FontCatalog::CheckForChanges() {
 
 void FontCatalog::Rescan() { m->Reload(); }
 
+namespace {
+
+// True when a listing of pattern (consumed) finds anything.
+bool AnyFace(FcConfig* config, FcPattern* pattern) {
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
+    FcFontSet* set = FcFontList(config, pattern, objects);
+    bool any = set && set->nfont > 0;
+    if (set) FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return any;
+}
+
+FcPattern* PatternWith(const char* object, const std::string& value) {
+    FcPattern* p = FcPatternCreate();
+    FcPatternAddString(p, object, reinterpret_cast<const FcChar8*>(value.c_str()));
+    return p;
+}
+
+}  // namespace
+
+bool FontCatalog::HasFaceNamed(const std::string& name) const {
+    if (!m->ok || name.empty()) return false;
+    return AnyFace(m->config, PatternWith(FC_FAMILY, name)) || AnyFace(m->config, PatternWith(FC_FULLNAME, name));
+}
+
+bool FontCatalog::HasFile(const std::string& path) const {
+    return m->ok && !path.empty() && AnyFace(m->config, PatternWith(FC_FILE, path));
+}
+
+bool FontCatalog::FileHoldsFont(const std::string& path) {
+    int count = 0;
+    FcPattern* face = FcFreeTypeQuery(reinterpret_cast<const FcChar8*>(path.c_str()), 0, nullptr, &count);
+    if (!face) return false;
+    FcPatternDestroy(face);
+    return true;
+}
+
+bool FontCatalog::RescanFolderOf(const std::string& path) {
+    if (!m->ok) return false;
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return false;
+    std::string dir = path.substr(0, slash);
+    FcCache* cache = FcDirCacheRescan(reinterpret_cast<const FcChar8*>(dir.c_str()), m->config);
+    if (cache) FcDirCacheUnload(cache);
+    m->Reload();
+    return cache != nullptr;
+}
+
 FontCatalog& SystemFontCatalog() {
     static FontCatalog catalog;
     return catalog;

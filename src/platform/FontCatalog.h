@@ -59,6 +59,16 @@ public:
     // Reads the font folders again (after installing a font).
     void Rescan();
 
+    // True when a face of any format has this family or full name.
+    bool HasFaceNamed(const std::string& name) const;
+    // True when fontconfig finds at least one face in the file.
+    static bool FileHoldsFont(const std::string& path);
+    // The folder of a new font file is scanned and its cache written, so that this
+    // program and every other one see the font now; then the font set is read again.
+    bool RescanFolderOf(const std::string& path);
+    // True when some face of the font set comes from this file.
+    bool HasFile(const std::string& path) const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> m;

@@ -63,6 +63,7 @@ constexpr uint32_t kIconStop = 0x10;
 constexpr uint32_t kIconQuestion = 0x20;
 constexpr uint32_t kIconExclamation = 0x30;
 constexpr uint32_t kIconInformation = 0x40;
+constexpr uint32_t kDefaultSecond = 0x100;  // the second button is the default
 }  // namespace MessageStyle
 
 // Shows a message to the user and returns the button chosen (1 OK, 2 Cancel, 6 Yes, 7 No).
