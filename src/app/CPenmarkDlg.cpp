@@ -8,6 +8,7 @@
 #include "CMessageBox.h"
 #include "CWizardPage.h"
 #include "FontCatalog.h"
+#include "XkbKeyboard.h"
 #include "PlatformServices.h"
 #include "Strings.h"
 #include "WizardMessages.h"
@@ -181,6 +182,12 @@ void CPenmarkDlg::OnIdle() {
 }
 
 FontCatalog& CPenmarkDlg::Fonts() const { return m_pFontCatalog ? *m_pFontCatalog : SystemFontCatalog(); }
+
+IKeyboardLayouts& CPenmarkDlg::KeyboardLayouts() const {
+    if (m_pLayouts) return *m_pLayouts;
+    static XkbKeyboardLayouts desktop;
+    return desktop;
+}
 
 void CPenmarkDlg::FontChanged() {
     FontChangeEvent ev;

@@ -10,6 +10,7 @@
 class CWizardPage;
 class CPenmarkDocument;
 class FontCatalog;
+class IKeyboardLayouts;
 
 class CPenmarkDlg : public QWizard {
     Q_OBJECT
@@ -53,6 +54,9 @@ public:
     // The installed fonts the pages offer: the system's, unless a test sets its own.
     FontCatalog& Fonts() const;
     void SetFontCatalog(FontCatalog* catalog) { m_pFontCatalog = catalog; }
+    // The keyboard layouts the pages offer: the desktop's, unless a test sets its own.
+    IKeyboardLayouts& KeyboardLayouts() const;
+    void SetKeyboardLayouts(IKeyboardLayouts* layouts) { m_pLayouts = layouts; }
     // The font-change notice: every widget of the sheet hears that the installed fonts
     // changed. Raised by CheckFontChange, and by whoever installs a font.
     void FontChanged();
@@ -87,6 +91,7 @@ private:
     bool m_bInIdle = false;
     bool m_bClosing = false;
     FontCatalog* m_pFontCatalog = nullptr;
+    IKeyboardLayouts* m_pLayouts = nullptr;
     QElapsedTimer m_fontCheck;  // since the last idle check of the font folders
     friend class CWizardPage;
 };

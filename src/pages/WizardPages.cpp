@@ -10,9 +10,9 @@
 #include "COpenImagePage.h"
 #include "CPenmarkApp.h"
 #include "CPenmarkDlg.h"
+#include "CPlaceToFontPage.h"
 #include "CSaveFontPage.h"
 #include "CSelectAreaPage.h"
-#include "CTextPage.h"
 #include "PageIds.h"
 #include "StringIds.h"
 #include "Strings.h"
@@ -25,7 +25,7 @@ void CreateWizardPages(CPenmarkDlg& sheet) {
     sheet.AddPage(new CEditImagePage);
     sheet.AddPage(new CSelectAreaPage);
     sheet.AddPage(new CGlyphPage);
-    sheet.AddPage(new CTextPage(kTitleStep1 + 5, {kPlaceText}));
+    sheet.AddPage(new CPlaceToFontPage);
     sheet.AddPage(new CSaveFontPage);
     sheet.AddPage(new CFinishPage);
 }
