@@ -42,7 +42,9 @@ void CCharMapCtrl::SetFont(const FontInfo& font, int codePage) {
 QString CCharMapCtrl::CellText(int code) const {
     if (!m_pCodec) return {};
     std::optional<std::u32string> chars = m_pCodec->Decode(std::string(1, char(code)));
-    if (!chars || chars->size() != 1 || (*chars)[0] < 0x20) return {};
+    if (!chars || chars->size() != 1) return {};
+    char32_t c = (*chars)[0];
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return {};  // control codes have no picture
     return QString::fromUcs4(chars->data(), 1);
 }
 

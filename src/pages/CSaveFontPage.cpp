@@ -63,11 +63,11 @@ CSaveFontPage::CSaveFontPage(QWidget* parent) : CWizardPage(PageText::kTitleStep
     grid->addWidget(Label(kSaveStep1, this), row, 0, Qt::AlignTop);
     grid->addWidget(Label(kSaveSuffixText, this), row++, 1, 1, 2);
     auto* suffixRow = new QHBoxLayout;
-    suffixRow->addWidget(Label(kSaveWillHave, this));
+    suffixRow->addWidget(new QLabel(Text(kSaveWillHave), this));
     m_pSuffix = new QLineEdit(this);
     SetControlId(m_pSuffix, IDC_SUFFIX);
     suffixRow->addWidget(m_pSuffix);
-    suffixRow->addWidget(Label(kSaveAddedToName, this));
+    suffixRow->addWidget(new QLabel(Text(kSaveAddedToName), this));
     suffixRow->addStretch(1);
     grid->addLayout(suffixRow, row++, 1, 1, 2);
     grid->addWidget(Label(kSaveStep2, this), row, 0, Qt::AlignTop);

@@ -1,0 +1,82 @@
+// Saves a picture of every page of the wizard, walked as a user would with a real picture
+// and a real font, in each language: for looking at, not a test.
+// Usage: wizard_screens OUTDIR PICTURE FONTFILE
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabBar>
+#include <cstdio>
+#include <string>
+
+#include "COpenImagePage.h"
+#include "CPenmarkDlg.h"
+#include "CPlaceToFontPage.h"
+#include "ImageFormatRegistry.h"
+#include "PenmarkDocument.h"
+#include "Strings.h"
+#include "WizardPages.h"
+#include "XkbKeyboard.h"
+
+namespace {
+
+void Save(CPenmarkDlg& sheet, const std::string& file) {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    sheet.grab().save(QString::fromStdString(file));
+    std::printf("%s\n", file.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: wizard_screens OUTDIR PICTURE FONTFILE\n");
+        return 2;
+    }
+    const char* names[] = {"en", "de", "fr", "ru"};
+    XkbKeyboardLayouts layouts(XkbKeyboardOptions{{"us", "ru"}, "en_US.UTF-8", {}, "/usr/share/locale"});
+    for (int lang = 0; lang < kLanguageCount; ++lang) {
+        SetCurrentLanguage(Language(lang));
+        layouts.SetActive("us");
+        ImageFormatRegistry registry;
+        CPenmarkDocument doc;
+        doc.SetImageRegistry(&registry);
+        CPenmarkDlg sheet(&doc);
+        sheet.SetKeyboardLayouts(&layouts);
+        CreateWizardPages(sheet);
+        SetProgressSheet(&sheet);
+        doc.SetServices(PlatformServices{nullptr, nullptr, nullptr, nullptr, ProgressCallback});
+        sheet.resize(720, 560);
+        sheet.show();
+        std::string prefix = std::string(argv[1]) + "/wizard-" + names[lang];
+        auto next = [&] { sheet.button(QWizard::NextButton)->click(); };
+        sheet.SetActivePage(1);
+        sheet.SetActivePage(2);
+        // The font is the file given, as the font page would have stored it.
+        FontInfo font;
+        font.szFullName = font.szFaceName = font.lf.lfFaceName = "DejaVu Serif";
+        font.szPath = argv[3];
+        font.charsets = {0, 204};
+        doc.SetFontInfo(font);
+        dynamic_cast<COpenImagePage*>(sheet.Page(2))->ImagePathEdit()->setText(QString::fromUtf8(argv[2]));
+        Save(sheet, prefix + "-2-source.png");
+        next();
+        Save(sheet, prefix + "-3-edit.png");
+        next();
+        Save(sheet, prefix + "-4-select.png");
+        next();
+        Save(sheet, prefix + "-5-glyph.png");
+        next();
+        auto* place = dynamic_cast<CPlaceToFontPage*>(sheet.Page(6));
+        place->SetCurrentChar(0xE9, false);
+        Save(sheet, prefix + "-6-keyboard.png");
+        place->Tabs()->setCurrentIndex(CPlaceToFontPage::kCharMapTab);
+        Save(sheet, prefix + "-6-charmap.png");
+        place->Tabs()->setCurrentIndex(CPlaceToFontPage::kCodeTab);
+        Save(sheet, prefix + "-6-code.png");
+        next();
+        Save(sheet, prefix + "-7-save.png");
+        SetProgressSheet(nullptr);
+    }
+    return 0;
+}
