@@ -94,7 +94,9 @@ private:
 };
 
 struct ImagePagesTest : ::testing::Test {
-    fs::path dir = fs::path(PENMARK_TEST_TMP) / "imagepages";
+    // A folder per test: ctest runs the cases side by side.
+    fs::path dir = fs::path(PENMARK_TEST_TMP) /
+                   ("imagepages-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     ImageFormatRegistry registry;
     RecordingMessages messages;
     RecordingDialog dialog;
@@ -123,6 +125,8 @@ struct ImagePagesTest : ::testing::Test {
     void TearDown() override {
         SetProgressSheet(nullptr);
         sheet.reset();
+        std::error_code ec;
+        fs::remove_all(dir, ec);
     }
     // Clicks a radio button on its text, where it takes the click.
     void ClickSource(int which) {

@@ -87,7 +87,9 @@ private:
 };
 
 struct SavePageTest : ::testing::Test {
-    fs::path root = fs::path(PENMARK_TEST_TMP) / "savepage";
+    // A folder per test: ctest runs the cases side by side.
+    fs::path root = fs::path(PENMARK_TEST_TMP) /
+                    ("savepage-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::unique_ptr<test_fonts::PrivateFontFolder> folder;
     std::unique_ptr<FontCatalog> catalog;
     AnsweringMessages messages;
