@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -73,6 +74,24 @@ public:
     virtual int Show(const std::string& text, uint32_t style) = 0;
 };
 
+class MonoBitmap;
+
+// A scanner connection: choosing a source, starting a scan whose pictures arrive later
+// through the delivery, the events it must see, and closing everything.
+class IScanner {
+public:
+    virtual ~IScanner() = default;
+    // Takes a finished picture: -1 when the receiver keeps it.
+    using Delivery = std::function<int(MonoBitmap*)>;
+    virtual void SetDelivery(Delivery delivery) = 0;
+    virtual void SetParentWindow(void* parent) = 0;
+    virtual bool ChooseScanner() = 0;
+    virtual bool StartAcquire() = 0;
+    // True when the event was the scanner's.
+    virtual bool ProcessEvent(void* event) = 0;
+    virtual void CloseAll() = 0;
+};
+
 struct PlatformServices {
     IFileDialog* fileDialog = nullptr;
     ISettings* settings = nullptr;
@@ -80,6 +99,7 @@ struct PlatformServices {
     IMessageSink* messages = nullptr;
     // Progress of long work (reading a picture, tracing, writing the font).
     ProgressFn progress;
+    IScanner* scanner = nullptr;
 };
 
 // True when path names something that exists.
