@@ -8,6 +8,22 @@
 #include "PlatformVersion.h"
 #include "WizardMessages.h"
 
+namespace {
+
+// Hands every event to the scanner first; an event it takes goes no further.
+class ScannerEventFilter : public QObject {
+public:
+    explicit ScannerEventFilter(IScanner* scanner) : m_pScanner(scanner) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override { return m_pScanner->ProcessEvent(e); }
+
+private:
+    IScanner* m_pScanner;
+};
+
+}  // namespace
+
 CPenmarkApp::CPenmarkApp() = default;
 
 CPenmarkApp::~CPenmarkApp() { ExitInstance(); }
@@ -25,7 +41,16 @@ bool CPenmarkApp::InitInstance(const std::function<void(CPenmarkDlg&)>& addPages
     m_settings = std::make_unique<QtSettings>();
     m_messages = std::make_unique<QtMessageSink>(m_pSheet);
     m_document.SetServices(PlatformServices{m_fileDialog.get(), m_settings.get(), m_clipboard.get(),
-                                            m_messages.get(), ProgressCallback});
+                                            m_messages.get(), ProgressCallback, m_pScanner});
+    if (m_pScanner) {
+        // The scanner's pictures go to the pages until one keeps it; its events come
+        // from the application's event stream.
+        CPenmarkDlg* sheet = m_pSheet;
+        m_pScanner->SetParentWindow(sheet);
+        m_pScanner->SetDelivery([sheet](MonoBitmap* bitmap) { return sheet->AcceptImage(bitmap); });
+        m_scannerFilter = std::make_unique<ScannerEventFilter>(m_pScanner);
+        qApp->installEventFilter(m_scannerFilter.get());
+    }
     m_document.SetImageRegistry(&m_registry);
     addPages(*m_pSheet);
     SetProgressSheet(m_pSheet);
@@ -47,6 +72,8 @@ bool CPenmarkApp::InitInstance(const std::function<void(CPenmarkDlg&)>& addPages
 
 int CPenmarkApp::ExitInstance() {
     if (m_idle) disconnect(m_idle);
+    if (m_pScanner) m_pScanner->CloseAll();
+    m_scannerFilter.reset();
     SetProgressSheet(nullptr);
     m_document.SetServices(PlatformServices{});
     delete m_pSheet;

@@ -25,6 +25,8 @@ public:
     int ExitInstance();
 
     CPenmarkDocument& Document() { return m_document; }
+    // The scanner connection (none by default); set before InitInstance.
+    void SetScanner(IScanner* scanner) { m_pScanner = scanner; }
     CPenmarkDlg* Sheet() const { return m_pSheet; }
 
     // The active keyboard layout changed; the pages hear of it once per real change.
@@ -39,5 +41,7 @@ private:
     std::unique_ptr<QtMessageSink> m_messages;
     CPenmarkDlg* m_pSheet = nullptr;
     uintptr_t m_lastLayout = 0;
+    IScanner* m_pScanner = nullptr;
+    std::unique_ptr<QObject> m_scannerFilter;
     QMetaObject::Connection m_idle;
 };

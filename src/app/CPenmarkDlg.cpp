@@ -161,6 +161,12 @@ int CPenmarkDlg::Progress(int code, intptr_t param) {
     return PumpEvents() ? kProgressAbort : 0;
 }
 
+int CPenmarkDlg::AcceptImage(MonoBitmap* bitmap) {
+    for (CWizardPage* page : m_pages)
+        if (page->OnAcceptImage(bitmap) == -1) return -1;
+    return 0;
+}
+
 bool CPenmarkDlg::RouteCommand(int id) {
     CWizardPage* page = ActivePage();
     return page && page->OnCommand(id);

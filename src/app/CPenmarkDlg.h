@@ -11,6 +11,7 @@ class CWizardPage;
 class CPenmarkDocument;
 class FontCatalog;
 class IKeyboardLayouts;
+class MonoBitmap;
 
 class CPenmarkDlg : public QWizard {
     Q_OBJECT
@@ -50,6 +51,8 @@ public:
 
     // A command from a menu or toolbar, handed to the active page; true when it took it.
     bool RouteCommand(int id);
+    // A scanned picture, offered to the pages in turn until one takes it (-1).
+    int AcceptImage(MonoBitmap* bitmap);
 
     // The installed fonts the pages offer: the system's, unless a test sets its own.
     FontCatalog& Fonts() const;

@@ -9,6 +9,7 @@
 
 class CPenmarkDlg;
 class CPenmarkDocument;
+class MonoBitmap;
 
 class CWizardPage : public QWizardPage {
     Q_OBJECT
@@ -40,6 +41,8 @@ public:
     // A menu or toolbar command sent to the main window while this page is active;
     // true when the page handled it.
     virtual bool OnCommand(int /*id*/) { return false; }
+    // A scanned picture arrived: -1 when the page took it (it then owns the bitmap).
+    virtual int OnAcceptImage(MonoBitmap* /*bitmap*/) { return 0; }
 
     CPenmarkDlg* Sheet() const;
     CPenmarkDocument* Document() const;

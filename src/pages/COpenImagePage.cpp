@@ -115,6 +115,11 @@ COpenImagePage::COpenImagePage(QWidget* parent) : CWizardPage(PageText::kTitleSt
         connect(edit, &QLineEdit::textChanged, this, [this] { UpdateButtons(); });
     connect(m_pBrowseImage, &QPushButton::clicked, this, [this] { OnBrowse(kFromFile); });
     connect(m_pBrowseEps, &QPushButton::clicked, this, [this] { OnBrowse(kFromEps); });
+    connect(m_pSelectScanner, &QPushButton::clicked, this, [this] {
+        CPenmarkDocument* doc = Document();
+        IScanner* scanner = doc ? doc->Services().scanner : nullptr;
+        if (scanner && scanner->ChooseScanner()) SetSource(kFromScanner);
+    });
     setAcceptDrops(true);
 }
 
@@ -257,13 +262,20 @@ int COpenImagePage::NextFromEps() {
     return kGlyphPage;
 }
 
+int COpenImagePage::NextFromScanner() {
+    IScanner* scanner = Document()->Services().scanner;
+    // The picture arrives later, through the sheet; the page stays either way.
+    if (scanner && scanner->StartAcquire()) BeginScanning();
+    return -1;
+}
+
 int COpenImagePage::OnWizardNext() {
     if (m_bScanning || !Document()) return -1;
     switch (Source()) {
         case kFromFile: return NextFromFile();
         case kFromClipboard: return NextFromClipboard();
         case kFromEps: return NextFromEps();
-        default: return -1;  // the scanner delivers its picture later, as a message
+        default: return NextFromScanner();
     }
 }
 
@@ -290,6 +302,7 @@ int COpenImagePage::OnAcceptImage(MonoBitmap* bitmap) {
     m_bScanning = false;
     EnableSources(true);
     m_pScanningText->hide();
+    if (IScanner* scanner = Document()->Services().scanner) scanner->CloseAll();
     if (CPenmarkDlg* sheet = Sheet()) sheet->SetActivePage(kEditPage);
     return -1;
 }

@@ -45,7 +45,7 @@ public:
 
     // A scanned picture arrived: the page takes it (-1) while scanning, otherwise 0 and the
     // bitmap stays the caller's.
-    int OnAcceptImage(MonoBitmap* bitmap);
+    int OnAcceptImage(MonoBitmap* bitmap) override;
     // The scanner started: the source controls rest and the scanning text shows.
     void BeginScanning();
     bool Scanning() const { return m_bScanning; }
@@ -75,6 +75,7 @@ private:
     int NextFromFile();
     int NextFromClipboard();
     int NextFromEps();
+    int NextFromScanner();
     bool PictureArrived();
 
     QButtonGroup* m_pSources = nullptr;

@@ -30,10 +30,11 @@ void CreateWizardPages(CPenmarkDlg& sheet) {
     sheet.AddPage(new CFinishPage);
 }
 
-int RunWizard(int argc, char** argv) {
+int RunWizard(int argc, char** argv, IScanner* scanner) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(GetString(StringId::kCaption)));
     CPenmarkApp app;
+    app.SetScanner(scanner);
     if (!app.InitInstance(CreateWizardPages)) return 1;
     int code = QApplication::exec();
     app.ExitInstance();

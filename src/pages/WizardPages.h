@@ -2,9 +2,10 @@
 #pragma once
 
 class CPenmarkDlg;
+class IScanner;
 
 // Adds the pages in their fixed order.
 void CreateWizardPages(CPenmarkDlg& sheet);
 
 // Runs the wizard until it is closed; the process exit code.
-int RunWizard(int argc, char** argv);
+int RunWizard(int argc, char** argv, IScanner* scanner = nullptr);

@@ -398,20 +398,45 @@ TEST_F(ImagePagesTest, DroppingAFileFillsItsBox) {
     EXPECT_EQ(source->Source(), COpenImagePage::kFromFile);
 }
 
+// The wizard's side of a scanner: it starts when asked and is closed when told.
+class FakeScanner : public IScanner {
+public:
+    bool start = true;
+    int starts = 0, closes = 0;
+    void SetDelivery(Delivery) override {}
+    void SetParentWindow(void*) override {}
+    bool ChooseScanner() override { return true; }
+    bool StartAcquire() override { return ++starts, start; }
+    bool ProcessEvent(void*) override { return false; }
+    void CloseAll() override { ++closes; }
+};
+
 TEST_F(ImagePagesTest, AScannedPictureArrivesOnlyWhileScanning) {
+    FakeScanner scanner;
+    doc.SetServices(PlatformServices{&dialog, nullptr, &clipboard, &messages, ProgressCallback, &scanner});
     auto* bitmap = new MonoBitmap;
     bitmap->Create(40, 30);
     bitmap->Fill(1);
-    EXPECT_EQ(source->OnAcceptImage(bitmap), 0);  // not scanning: not taken
-    source->BeginScanning();
+    EXPECT_EQ(sheet->AcceptImage(bitmap), 0);  // not scanning: not taken
+    source->SetSource(COpenImagePage::kFromScanner);
+    scanner.start = false;
+    ClickNext();
+    EXPECT_FALSE(source->Scanning());  // the scanner did not start: the page stays as it was
+    scanner.start = true;
+    ClickNext();
+    EXPECT_EQ(scanner.starts, 2);
+    EXPECT_TRUE(source->Scanning());
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
     EXPECT_FALSE(Next()->isEnabled());
     EXPECT_FALSE(Back()->isEnabled());
     EXPECT_FALSE(source->ImagePathEdit()->isEnabled());
-    EXPECT_EQ(source->OnAcceptImage(bitmap), -1);
+    EXPECT_EQ(sheet->AcceptImage(bitmap), -1);
     EXPECT_FALSE(source->Scanning());
+    EXPECT_EQ(scanner.closes, 1);
     EXPECT_EQ(sheet->ActiveIndex(), 3);
     ASSERT_NE(doc.m_pImage, nullptr);
     EXPECT_EQ(doc.m_pImage->width, 40);
+    EXPECT_EQ(doc.m_pViewState->zoom, ImageViewState::kZoomFit);
     EXPECT_TRUE(source->ImagePathEdit()->isEnabled());
 }
 
