@@ -12,9 +12,12 @@
 
 #include "CliOptions.h"
 #include "CliTexts.h"
+#include "SaneScanner.h"
+#include "TiffWriter.h"
 #include "Error.h"
 #include "FontCatalog.h"
 #include "FontFiles.h"
+#include "FontInstall.h"
 #include "FontSummary.h"
 #include "OutlineSvg.h"
 #include "PenmarkDocument.h"
@@ -57,6 +60,24 @@ bool IsOutlineFile(const std::string& path) {
     return ext == "eps" || ext == "ai";
 }
 
+// One page from a scanner, with the bar; false after saying why.
+bool ScanPage(const std::string& device, int dpi, ProgressBar& bar, std::unique_ptr<MonoImage>& image, FILE* err) {
+    SaneSession sane;
+    SaneScanRequest request{device, dpi, bar.Function()};
+    std::string detail;
+    int code = sane.Scan(request, image, &detail);
+    bar.Finish();
+    switch (code) {
+        case SaneError::kOk: return true;
+        case SaneError::kNoDevice: Say(err, GetString(kCliNoScanner)); break;
+        case SaneError::kOpenFailed: Say(err, FormatString(kCliScannerOpen, device.c_str(), detail.c_str())); break;
+        case SaneError::kFormat: Say(err, GetString(kCliScanFormat)); break;
+        case SaneError::kNoMemory: Say(err, GetString(StringId::kNoMemory)); break;
+        default: Say(err, FormatString(kCliScanFailed, detail.c_str())); break;
+    }
+    return false;
+}
+
 // A headless session: the document with the services a terminal can offer.
 struct Session {
     explicit Session(FILE* err) : messages(err), bar(err), m_err(err) {
@@ -75,6 +96,11 @@ struct Session {
     // into the traced outline, as the wizard's pages do.
     bool LoadAndTrace(const std::string& input, const std::string& edits,
                       const std::optional<PixelRect>& select);
+    // Scans a page (the first device, or the named one) into the document's picture, then
+    // traces as for a picture file.
+    bool ScanAndTrace(const std::string& device, const std::string& edits, const std::optional<PixelRect>& select);
+    // The picture in the document: corrections, selection, ink, trace.
+    bool TracePicture(const std::string& edits, const std::optional<PixelRect>& select);
 
     ImageFormatRegistry registry;
     CPenmarkDocument doc;
@@ -111,6 +137,18 @@ bool Session::LoadAndTrace(const std::string& input, const std::string& edits,
     bool loaded = doc.LoadImageFile(input);
     bar.Finish();
     if (!loaded) return false;  // the readers said why
+    return TracePicture(edits, select);
+}
+
+bool Session::ScanAndTrace(const std::string& device, const std::string& edits,
+                           const std::optional<PixelRect>& select) {
+    std::unique_ptr<MonoImage> image;
+    if (!ScanPage(device, 300, bar, image, m_err)) return false;
+    doc.SetImage(image.release());
+    return TracePicture(edits, select);
+}
+
+bool Session::TracePicture(const std::string& edits, const std::optional<PixelRect>& select) {
     try {
         for (char e : edits) ApplyEdit(*doc.m_pImage, e);
     } catch (const CodeError& e) {
@@ -165,8 +203,7 @@ bool ResolveFont(const std::string& font, FontInfo& info, FILE* err) {
     bool isFile = ::FileExists(font);
     std::optional<InstalledFace> face;
     if (isFile) {
-        for (InstalledFace& f : ListInstalledFonts())
-            if (f.path == font) face = std::move(f);
+        face = SystemFontCatalog().FindFaceByFile(font);  // one query, not a listing
     } else {
         face = SystemFontCatalog().FindFace(font);  // one query, not a listing
     }
@@ -193,20 +230,22 @@ bool InstallFont(const std::string& file, const std::string& newName, FILE* out,
         Say(err, FormatString(StringId::kFontNameInstalled, newName.c_str()));
         return false;
     }
-    std::string dir = GetFontsDirectory();
     std::string name = std::filesystem::path(file).filename().string();
-    std::string target = dir + name;
+    std::string target = GetFontsDirectory() + name;
     if (::FileExists(target)) {
         Say(err, FormatString(StringId::kFontFileInFolder, name.c_str()));
         return false;
     }
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec || !std::filesystem::copy_file(file, target, std::filesystem::copy_options::none, ec) || ec) {
+    if (!CopyFontFile(file, target)) {
         Say(err, GetString(StringId::kCannotCopyFont));
         return false;
     }
-    RefreshFontCatalog();
+    // Registered as the wizard does: fontconfig sees it at once, for every program.
+    if (!InstallFontFile(SystemFontCatalog(), newName, name)) {
+        ::unlink(target.c_str());
+        Say(err, GetString(StringId::kCannotInstallFont));
+        return false;
+    }
     Say(out, FormatString(kCliInstalled, target.c_str()));
     return true;
 }
@@ -223,7 +262,9 @@ int Build(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (!ResolveFont(options.font, info, err)) return 1;
     doc.SetFontInfo(info);
     const std::string& input = options.eps.empty() ? options.image : options.eps;
-    if (!session.LoadAndTrace(input, options.edits, options.select)) return 1;
+    if (options.scan ? !session.ScanAndTrace(options.scanDevice, options.edits, options.select)
+                     : !session.LoadAndTrace(input, options.edits, options.select))
+        return 1;
 
     // The placement, as the glyph page would set it.
     if (options.size) doc.SetSize(*options.size);
@@ -316,6 +357,34 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
 
 }  // namespace
 
+int Scan(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    ScanOptions options;
+    if (auto e = ParseScanOptions(args, options)) {
+        Say(err, e->message);
+        return 2;
+    }
+    if (options.list) {
+        SaneSession sane;
+        std::vector<SaneDevice> devices = sane.Devices();
+        if (devices.empty()) {
+            Say(err, GetString(kCliNoScanner));
+            return 1;
+        }
+        for (const SaneDevice& d : devices)
+            std::fprintf(out, "%s\t%s %s (%s)\n", d.name.c_str(), d.vendor.c_str(), d.model.c_str(), d.type.c_str());
+        return 0;
+    }
+    ProgressBar bar(err);
+    std::unique_ptr<MonoImage> image;
+    if (!ScanPage(options.device, options.dpi, bar, image, err)) return 1;
+    if (!WriteTiffFile(options.output, *image)) {
+        Say(err, FormatString(kCliCannotWrite, options.output.c_str()));
+        return 1;
+    }
+    Say(out, FormatString(kCliScanned, image->width, image->height, options.output.c_str()));
+    return 0;
+}
+
 int RunCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         Say(args.empty() ? err : out, GetString(kCliUsage));
@@ -330,6 +399,10 @@ int RunCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (command == "trace") {
         if (WantsHelp(rest)) return Say(out, GetString(kCliUsageTrace)), 0;
         return Trace(rest, err);
+    }
+    if (command == "scan") {
+        if (WantsHelp(rest)) return Say(out, GetString(kCliUsageScan)), 0;
+        return Scan(rest, out, err);
     }
     if (command == "fonts") {
         if (WantsHelp(rest)) return Say(out, GetString(kCliUsageFonts)), 0;

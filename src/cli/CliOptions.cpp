@@ -111,6 +111,11 @@ std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args
         else if (a == "--enhance") out.edits += 'e';
         else if (a == "--invert") out.edits += 'i';
         else if (a == "--install") out.install = true;
+        else if (a == "--scan") {
+            out.scan = true;
+            // The device name is optional: the next word, unless it is an option.
+            if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-') out.scanDevice = args[++i];
+        }
         else if (a == "--char" || a == "--select" || a == "--flip" || a == "--rotate") {
             const std::string* v = value();
             if (!v) return Error(kCliMissingValue, a);
@@ -134,9 +139,34 @@ std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args
         if (err) return err;
     }
     if (out.font.empty()) return Error(kCliMissingOption, "--font");
-    if (out.image.empty() == out.eps.empty()) return Error(kCliMissingOption, "--image | --eps");
+    if (int(!out.image.empty()) + int(!out.eps.empty()) + int(out.scan) != 1)
+        return Error(kCliMissingOption, "--image | --eps | --scan");
     if (out.charCode == 0xFFFF) return Error(kCliMissingOption, "--char");
     if (!out.eps.empty() && (!out.edits.empty() || out.select)) return Error(kCliEpsNoEdits);
+    return std::nullopt;
+}
+
+std::optional<ParseError> ParseScanOptions(const std::vector<std::string>& args, ScanOptions& out) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--list") {
+            out.list = true;
+            continue;
+        }
+        if (a != "--device" && a != "--resolution" && a != "-o" && a != "--output") return Error(kCliUnknownOption, a);
+        if (i + 1 >= args.size()) return Error(kCliMissingValue, a);
+        const std::string& v = args[++i];
+        if (a == "--device") {
+            out.device = v;
+        } else if (a == "--resolution") {
+            auto dpi = ParseInteger(v);
+            if (!dpi || *dpi < 1 || *dpi > 19200) return Error(kCliBadValue, a, v);
+            out.dpi = *dpi;
+        } else {
+            out.output = v;
+        }
+    }
+    if (!out.list && out.output.empty()) return Error(kCliMissingOption, "--output");
     return std::nullopt;
 }
 

@@ -12,6 +12,8 @@ struct BuildOptions {
     std::string font;     // a file, or a full name from the catalogue
     std::string image;    // TIFF or BMP picture
     std::string eps;      // or an Illustrator EPS/AI drawing
+    bool scan = false;    // or a page scanned now
+    std::string scanDevice;  // the SANE device; empty: the first one
     uint16_t charCode = 0xFFFF;
     std::optional<PixelRect> select;  // default: all ink
     // Picture corrections in the order given: 'e' enhance, 'h'/'v' flip, 'c'/'a' rotate
@@ -21,6 +23,13 @@ struct BuildOptions {
     std::string suffix = "-Penmark";
     std::string output = "Penmark.ttf";
     bool install = false;
+};
+
+struct ScanOptions {
+    std::string device;  // empty: the first device found
+    int32_t dpi = 300;
+    std::string output;  // TIFF file
+    bool list = false;
 };
 
 struct TraceOptions {
@@ -42,4 +51,5 @@ struct ParseError {
 };
 
 std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args, BuildOptions& out);
+std::optional<ParseError> ParseScanOptions(const std::vector<std::string>& args, ScanOptions& out);
 std::optional<ParseError> ParseTraceOptions(const std::vector<std::string>& args, TraceOptions& out);
