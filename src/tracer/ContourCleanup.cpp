@@ -16,7 +16,11 @@ bool ContourFitter::MayMerge(int a, int m, int b) {
     // Every point merged into a-m or m-b so far lies within its drift of that edge, and
     // those edges lie within m's distance of the new edge a-b.
     const double drift = std::max(v[a].drift, v[m].drift) + DistanceFromLine(pm, pa, pb);
-    if (!collinear && drift > m_set.tolerance) return false;
+    // Deleting whenever the bend test allows lets many shallow bends add up: on long
+    // gentle strokes the edge walks off the ink. Bounding the accumulated drift by the
+    // fit tolerance keeps the outline on the ink for a few more segments (figures in
+    // tests/tracer/TracerDriftRuleTest.cpp, which keeps this rule the better one).
+    if (m_set.boundedDrift && !collinear && drift > m_set.tolerance) return false;
     v[a].drift = float(drift);
     return true;
 }

@@ -15,6 +15,7 @@ struct TraceSettings {
     double step = 1.0;
     bool extremePoints = true;
     int curveMode = 3;  // 0, 2 or 3
+    bool boundedDrift = true;
 
     bool CurveModes() const { return cornerThreshold <= 1.0; }
 };

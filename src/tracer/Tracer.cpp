@@ -24,6 +24,7 @@ TraceSettings SettingsFrom(const TraceParams& p) {
     // A step below one pixel would never move the scan on.
     s.step = double(p.step < 1 ? 1 : p.step);
     s.extremePoints = p.extremePoints != 0;
+    s.boundedDrift = p.boundedDrift;
     return s;
 }
 

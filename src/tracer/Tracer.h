@@ -22,6 +22,10 @@ struct TraceParams {
     int curveMode = kTraceCubic;
     // Nonzero: horizontal and vertical extremes become on-curve points.
     int extremePoints = 1;
+    // Straightening deletes a vertex only while the points merged into the new edge stay
+    // within the fit tolerance of it (true), or whenever the bend test says so (false);
+    // see ContourCleanup for why the bound is the default.
+    bool boundedDrift = true;
     // Factor applied to tracer coordinates when the outline is written.
     float outputScale = 1.0f;
     // Polled once per contour with (0, 0); a nonzero answer ends the trace with it.
