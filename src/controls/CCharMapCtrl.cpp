@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QTimerEvent>
 #include <algorithm>
+
+#include "Accessibility.h"
 #include <cmath>
 
 namespace {
@@ -23,6 +25,7 @@ CCharMapCtrl::CCharMapCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameShape(QFrame::StyledPanel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    SetAccessibleText(this, 62264);
     Measure();
 }
 

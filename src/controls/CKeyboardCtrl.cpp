@@ -9,6 +9,7 @@
 #include <QPolygon>
 #include <algorithm>
 
+#include "Accessibility.h"
 #include "PlatformVersion.h"
 #include "Strings.h"
 #include "WizardMessages.h"
@@ -88,6 +89,7 @@ QRect CKeyboardCtrl::CKey::Bounds() const {
 CKeyboardCtrl::CKeyboardCtrl(IKeyboardLayouts* layouts, QWidget* parent) : QWidget(parent), m_pLayouts(layouts) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    SetAccessibleText(this, 62263);
     InitKeys();
     if (m_pLayouts) m_bCapsLock = m_pLayouts->CapsLockOn();
     OpenActiveLayout();

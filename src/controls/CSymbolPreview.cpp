@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QRawFont>
 
-CSymbolPreview::CSymbolPreview(QWidget* parent) : QWidget(parent) {}
+#include "Accessibility.h"
+
+CSymbolPreview::CSymbolPreview(QWidget* parent) : QWidget(parent) { SetAccessibleText(this, 62265); }
 
 void CSymbolPreview::SetFont(const FontInfo& font) {
     m_font = font;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Accessibility.h"
 #include "OutlineRaster.h"
 #include "PenmarkDocument.h"
 
@@ -26,6 +28,8 @@ constexpr double kFlatness = 0.2;
 CGlyphView::CGlyphView(CPenmarkDocument* document, QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    SetAccessibleText(this, 62262);
     if (document) document->AddView(this);
 }
 
@@ -147,9 +151,10 @@ void CGlyphView::OnGlyphRebuilt() {
 }
 
 void CGlyphView::OnGlyphMoved() {
-    update(m_rcSymbol);
+    // The symbol's rectangle and the focus frame around it.
+    update(m_rcSymbol.adjusted(-2, -2, 2, 2));
     RecalcLayout();
-    update(m_rcSymbol);
+    update(m_rcSymbol.adjusted(-2, -2, 2, 2));
 }
 
 void CGlyphView::resizeEvent(QResizeEvent*) { RecalcLayout(); }
@@ -215,6 +220,12 @@ void CGlyphView::paintEvent(QPaintEvent* event) {
     DrawSample(p, m_nLeftChar, m_nLeftX);
     DrawSample(p, m_nRightChar, m_nAdvanceX);
     DrawSymbol(p);
+    if (hasFocus()) {
+        // Where the keys go: a dotted frame around the symbol.
+        p.setPen(QPen(kGrey, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(m_rcSymbol.adjusted(-2, -2, 1, 1));
+    }
     if (m_bCapture && (m_nDragKind == kHitLeftEdge || m_nDragKind == kHitRightEdge)) {
         p.setCompositionMode(QPainter::RasterOp_NotDestination);
         p.drawLine(m_nLineX, 0, m_nLineX, height() - 1);
@@ -247,6 +258,36 @@ void CGlyphView::UpdateEdgeLine(int x) {
     update(QRect(m_nLineX, 0, 1, height()));
     m_nLineX = x;
     update(QRect(m_nLineX, 0, 1, height()));
+}
+
+// The arrow keys move the symbol by one percent of its width or height, as a drag would.
+void CGlyphView::keyPressEvent(QKeyEvent* event) {
+    CPenmarkDocument* doc = Document();
+    int32_t dx = 0, dy = 0;
+    switch (event->key()) {
+        case Qt::Key_Left: dx = -1; break;
+        case Qt::Key_Right: dx = 1; break;
+        case Qt::Key_Up: dy = 1; break;
+        case Qt::Key_Down: dy = -1; break;
+        default: QWidget::keyPressEvent(event); return;
+    }
+    if (!doc || !doc->m_pGlyph) return;
+    doc->ClampMove(dx, dy);
+    if (dx || dy) {
+        doc->MoveGlyph(dx, dy);
+        Notify();
+    }
+    event->accept();
+}
+
+void CGlyphView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CGlyphView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void CGlyphView::mousePressEvent(QMouseEvent* event) {

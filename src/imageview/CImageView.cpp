@@ -12,6 +12,7 @@
 #include <cmath>
 #include <vector>
 
+#include "Accessibility.h"
 #include "CPenmarkDlg.h"
 #include "Error.h"
 #include "ImageViewHints.h"
@@ -100,6 +101,7 @@ CImageView::CImageView(CPenmarkDocument* document, bool selectionMode, int menuI
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(selectionMode);
     setFocusPolicy(Qt::StrongFocus);
+    SetAccessibleText(this, selectionMode ? 62261 : 62260);
     if (document) document->AddView(this);
     ComputeMaxZoom();
 }
@@ -665,7 +667,47 @@ void CImageView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (m_bSelectionMode && !m_bDragging && KeySelection(event)) {
+        event->accept();
+        return;
+    }
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+bool CImageView::KeySelection(QKeyEvent* event) {
+    CPenmarkDocument* doc = Document();
+    QSize size = ImageSize();
+    if (!doc || size.isEmpty()) return false;
+    int dx = 0, dy = 0;
+    switch (event->key()) {
+        case Qt::Key_Left: dx = -1; break;
+        case Qt::Key_Right: dx = 1; break;
+        case Qt::Key_Up: dy = -1; break;
+        case Qt::Key_Down: dy = 1; break;
+        default: return false;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        dx *= kKeyStepLarge;
+        dy *= kKeyStepLarge;
+    }
+    PixelRect r = doc->m_rcSelection;
+    if (r.IsEmpty()) {
+        // The first key selects the middle of the picture, to move and resize from there.
+        r = {size.width() / 4, size.height() / 4, std::max(size.width() / 4 + 1, size.width() * 3 / 4),
+             std::max(size.height() / 4 + 1, size.height() * 3 / 4)};
+    } else if (event->modifiers() & Qt::ShiftModifier) {
+        // Shift with the arrows moves the right and bottom edges: at least one pixel stays.
+        r.right = std::clamp(r.right + dx, r.left + 1, size.width());
+        r.bottom = std::clamp(r.bottom + dy, r.top + 1, size.height());
+    } else {
+        dx = std::clamp(dx, -r.left, size.width() - r.right);
+        dy = std::clamp(dy, -r.top, size.height() - r.bottom);
+        r = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+    }
+    if (r == doc->m_rcSelection) return true;
+    SetSelection(r);
+    NotifySelection();
+    return true;
 }
 
 // ---- drawing

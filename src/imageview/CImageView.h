@@ -50,6 +50,7 @@ public:
     static constexpr int kDefaultMaxZoom = 16;
     static constexpr int kHandleMargin = 3;  // view pixels of handle outside the frame
     static constexpr int kAutoScrollMs = 100;
+    static constexpr int kKeyStepLarge = 10;  // pixels an arrow key moves with Ctrl
 
     // Hit codes: 0 outside (new selection), edges 1 left, 2 right, 4 top, 8 bottom and
     // their corner sums, 16 inside (move).
@@ -159,6 +160,8 @@ private:
     void NotifySelection();
     void SetSelection(const PixelRect& r);
     void RouteCommand(int id);
+    // The arrow keys move the selection, with Shift they resize it; true when taken.
+    bool KeySelection(QKeyEvent* event);
 
     void DrawImage(QPainter& p, const QRect& area) const;
     void DrawGrid(QPainter& p, const QRect& area) const;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 
+#include "Accessibility.h"
 #include "Strings.h"
 
 namespace {
@@ -23,6 +24,7 @@ CFontSample::CFontSample(QWidget* parent)
     : QWidget(parent), m_strText(QString::fromUtf8(GetString(kStrFontSampleText))) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumHeight(48);
+    SetAccessibleText(this, 62266);
 }
 
 QSize CFontSample::sizeHint() const { return QSize(240, 120); }

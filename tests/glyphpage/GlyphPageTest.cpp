@@ -261,4 +261,15 @@ TEST_F(GlyphPageTest, BackGoesWhereTheTracingCameFrom) {
     EXPECT_EQ(sheet->ActiveIndex(), 2);
 }
 
+TEST_F(GlyphPageTest, TheArrowKeysMoveTheSymbol) {
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Right);
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_EQ(doc.m_nLeftSpace, 12);
+    EXPECT_EQ(doc.m_nRightSpace, 8);
+    QTest::keyClick(view, Qt::Key_Up);
+    EXPECT_EQ(doc.m_nVertPos, 1);
+    EXPECT_EQ(page->VertSlider()->value(), 99);  // the page heard of it
+}
+
 }  // namespace

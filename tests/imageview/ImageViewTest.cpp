@@ -354,4 +354,22 @@ TEST_F(ImageViewTest, DraggingPastTheEdgeScrollsEveryTick) {
     EXPECT_GT(doc.m_rcSelection.right, 50);
 }
 
+TEST_F(ImageViewTest, TheKeyboardSetsTheSelection) {
+    Show(Paper(200, 100), {400, 300});
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Right);  // the first key selects the middle
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{50, 25, 150, 75}));
+    EXPECT_EQ(page.notices, 1);
+    QTest::keyClick(view, Qt::Key_Right);
+    QTest::keyClick(view, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{51, 35, 151, 85}));
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{51, 35, 150, 84}));
+    for (int i = 0; i < 30; ++i) QTest::keyClick(view, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{101, 35, 200, 84}));  // stopped at the border, same size
+    for (int i = 0; i < 20; ++i) QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(doc.m_rcSelection.Width(), 1);  // a pixel always stays
+}
+
 }  // namespace
