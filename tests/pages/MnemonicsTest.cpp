@@ -1,0 +1,68 @@
+// On every page, in every language, no two controls share a mnemonic (the letter after
+// '&'), counting the wizard's own buttons: Alt and a letter must reach one control.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QTabBar>
+#include <map>
+#include <memory>
+
+#include "CPenmarkDlg.h"
+#include "PenmarkDocument.h"
+#include "Strings.h"
+#include "WizardPages.h"
+#include "XkbKeyboard.h"
+
+namespace {
+
+QChar Mnemonic(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '&') {
+            if (text[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            return text[i + 1].toLower();
+        }
+    return {};
+}
+
+TEST(Mnemonics, NoTwoControlsOfAPageShareOne) {
+    XkbKeyboardLayouts layouts(XkbKeyboardOptions{{"us"}, "C", {}, "/usr/share/locale"});
+    for (int lang = 0; lang < kLanguageCount; ++lang) {
+        SetCurrentLanguage(Language(lang));
+        CPenmarkDocument doc;
+        CPenmarkDlg sheet(&doc);
+        sheet.SetKeyboardLayouts(&layouts);
+        CreateWizardPages(sheet);
+        sheet.show();
+        for (int index = 1; index < sheet.PageCount(); ++index) {
+            sheet.SetActivePage(index);
+            QApplication::processEvents();
+            ASSERT_EQ(sheet.ActiveIndex(), index);
+            std::map<QChar, QString> seen;
+            auto add = [&](const QString& text) {
+                QChar m = Mnemonic(text);
+                if (m.isNull()) return;
+                auto [at, fresh] = seen.emplace(m, text);
+                EXPECT_TRUE(fresh) << "language " << lang << ", page " << index << ": \"" << text.toStdString()
+                                   << "\" and \"" << at->second.toStdString() << "\"";
+            };
+            for (QWizard::WizardButton b : {QWizard::BackButton, QWizard::NextButton, QWizard::FinishButton,
+                                            QWizard::CancelButton})
+                if (sheet.button(b)->isVisible()) add(sheet.button(b)->text());
+            QWidget* page = sheet.currentPage();
+            for (QAbstractButton* b : page->findChildren<QAbstractButton*>())
+                if (b->isVisibleTo(page)) add(b->text());
+            for (QLabel* l : page->findChildren<QLabel*>())
+                if (l->buddy() && l->isVisibleTo(page)) add(l->text());
+            for (QTabBar* t : page->findChildren<QTabBar*>())
+                for (int i = 0; i < t->count(); ++i) add(t->tabText(i));
+        }
+    }
+    SetCurrentLanguage(Language::English);
+}
+
+}  // namespace
