@@ -3,6 +3,8 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMimeData>
 #include <QPainter>
 #include <QRegularExpression>
@@ -95,4 +97,23 @@ void QtSettings::SetString(const std::string& section, const std::string& key,
 
 int QtMessageSink::Show(const std::string& text, uint32_t style) {
     return ShowMessageText(m_owner, QString::fromUtf8(text.c_str()), StringId::kCaption, style);
+}
+
+bool InstallQtTranslations(Language language) {
+    static QTranslator* installed = nullptr;
+    static const char* const names[] = {"en", "de", "fr", "ru"};
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (language == Language::English) return true;
+    auto* translator = new QTranslator;
+    if (!translator->load(QString("qtbase_") + names[int(language)], QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
 }

@@ -2,6 +2,8 @@
 // remembered settings and messages.
 #pragma once
 
+#include "Strings.h"
+
 #include <QImage>
 #include <QString>
 #include <memory>
@@ -54,3 +56,7 @@ public:
 private:
     QWidget* m_owner;
 };
+
+// Qt's own texts (standard dialogs, context menus of text boxes) in the program's
+// language, from Qt's translations; false when they are not installed (English stays).
+bool InstallQtTranslations(Language language);

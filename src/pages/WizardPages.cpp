@@ -14,6 +14,7 @@
 #include "CSaveFontPage.h"
 #include "CSelectAreaPage.h"
 #include "PageIds.h"
+#include "QtServices.h"
 #include "StringIds.h"
 #include "Strings.h"
 
@@ -33,6 +34,7 @@ void CreateWizardPages(CPenmarkDlg& sheet) {
 int RunWizard(int argc, char** argv, IScanner* scanner) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(GetString(StringId::kCaption)));
+    InstallQtTranslations(CurrentLanguage());
     CPenmarkApp app;
     app.SetScanner(scanner);
     if (!app.InitInstance(CreateWizardPages)) return 1;

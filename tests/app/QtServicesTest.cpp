@@ -64,3 +64,16 @@ TEST(QtServices, FiltersAndSettings) {
     QtSettings again(dir.filePath("penmark.conf"));
     EXPECT_EQ(again.GetString("Directories", "Fonts", ""), "/home/u/fonts/");
 }
+
+// Qt's own dialogs speak the program's language: its translations are loaded for it.
+TEST(QtTranslations, StandardTextsFollowTheProgramsLanguage) {
+    if (!InstallQtTranslations(Language::German)) {
+        if (!std::getenv("CI")) GTEST_SKIP() << "qt6-translations-l10n is needed";
+        FAIL() << "qt6-translations-l10n is needed";
+    }
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Abbrechen");
+    ASSERT_TRUE(InstallQtTranslations(Language::Russian));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Отмена");
+    ASSERT_TRUE(InstallQtTranslations(Language::English));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Cancel");
+}
