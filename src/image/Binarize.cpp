@@ -1,0 +1,252 @@
+#include "Binarize.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "Error.h"
+
+namespace {
+
+// Local thresholds are computed on blocks and blended between block centres: the cost
+// stays linear in the pixels and the memory in the blocks.
+constexpr int kMinBlock = 8;
+constexpr double kSauvolaK = 0.2;
+constexpr double kSauvolaR = 128.0;
+// Paper brighter in one part of the picture than in another by more than this many grey
+// levels (after the ink is left out) defeats a single threshold.
+constexpr int kUnevenSpread = 40;
+constexpr int kGridBlocks = 12;
+
+void Allocate(MonoImage& out, int32_t w, int32_t h) {
+    out.Create(w, h);
+    out.Fill(1);
+}
+
+void SetInk(MonoImage& out, int32_t x, int32_t y) { out.Row(y)[x >> 3] &= uint8_t(~(0x80 >> (x & 7))); }
+bool IsInk(const MonoImage& m, int32_t x, int32_t y) { return !(m.Row(y)[x >> 3] & (0x80 >> (x & 7))); }
+
+void ThresholdGlobal(const GreyImage& grey, int level, MonoImage& out) {
+    for (int32_t y = 0; y < grey.height; ++y) {
+        const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
+        for (int32_t x = 0; x < grey.width; ++x)
+            if (row[x] < level) SetInk(out, x, y);
+    }
+}
+
+struct BlockStats {
+    int block = kMinBlock, cols = 1, rows = 1;
+    std::vector<double> sum, sumSq;
+    std::vector<uint32_t> count;
+};
+
+BlockStats Blocks(const GreyImage& grey, int block) {
+    BlockStats b;
+    b.block = block;
+    b.cols = (grey.width + block - 1) / block;
+    b.rows = (grey.height + block - 1) / block;
+    size_t n = size_t(b.cols) * size_t(b.rows);
+    b.sum.assign(n, 0);
+    b.sumSq.assign(n, 0);
+    b.count.assign(n, 0);
+    for (int32_t y = 0; y < grey.height; ++y) {
+        const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
+        size_t base = size_t(y / block) * size_t(b.cols);
+        for (int32_t x = 0; x < grey.width; ++x) {
+            size_t i = base + size_t(x / block);
+            double v = row[x];
+            b.sum[i] += v;
+            b.sumSq[i] += v * v;
+            ++b.count[i];
+        }
+    }
+    return b;
+}
+
+// Sauvola's threshold for each block, from the blocks within one block of it (a window
+// three blocks wide).
+std::vector<float> BlockThresholds(const BlockStats& b) {
+    std::vector<float> t(b.sum.size());
+    for (int r = 0; r < b.rows; ++r)
+        for (int c = 0; c < b.cols; ++c) {
+            double s = 0, s2 = 0, n = 0;
+            for (int dr = -1; dr <= 1; ++dr)
+                for (int dc = -1; dc <= 1; ++dc) {
+                    int rr = r + dr, cc = c + dc;
+                    if (rr < 0 || cc < 0 || rr >= b.rows || cc >= b.cols) continue;
+                    size_t i = size_t(rr) * size_t(b.cols) + size_t(cc);
+                    s += b.sum[i];
+                    s2 += b.sumSq[i];
+                    n += b.count[i];
+                }
+            double mean = s / n, sd = std::sqrt(std::max(0.0, s2 / n - mean * mean));
+            t[size_t(r) * size_t(b.cols) + size_t(c)] = float(mean * (1 + kSauvolaK * (sd / kSauvolaR - 1)));
+        }
+    return t;
+}
+
+void ThresholdLocal(const GreyImage& grey, int strokeGuess, MonoImage& out) {
+    // A window some strokes wide, so that a stroke never fills it.
+    int block = std::max(kMinBlock, std::min(std::max(grey.width, grey.height) / 40, strokeGuess * 4));
+    BlockStats b = Blocks(grey, block);
+    std::vector<float> t = BlockThresholds(b);
+    auto at = [&](int r, int c) {
+        r = std::clamp(r, 0, b.rows - 1);
+        c = std::clamp(c, 0, b.cols - 1);
+        return t[size_t(r) * size_t(b.cols) + size_t(c)];
+    };
+    for (int32_t y = 0; y < grey.height; ++y) {
+        double fy = (y + 0.5) / block - 0.5;
+        int r0 = int(std::floor(fy));
+        double wy = fy - r0;
+        const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
+        for (int32_t x = 0; x < grey.width; ++x) {
+            double fx = (x + 0.5) / block - 0.5;
+            int c0 = int(std::floor(fx));
+            double wx = fx - c0;
+            double level = (1 - wy) * ((1 - wx) * at(r0, c0) + wx * at(r0, c0 + 1)) +
+                           wy * ((1 - wx) * at(r0 + 1, c0) + wx * at(r0 + 1, c0 + 1));
+            if (row[x] < level) SetInk(out, x, y);
+        }
+    }
+}
+
+}  // namespace
+
+int OtsuLevel(const GreyImage& grey) {
+    std::array<uint64_t, 256> histogram{};
+    for (uint8_t v : grey.pixels) ++histogram[v];
+    const double total = double(grey.pixels.size());
+    if (total == 0) return 128;
+    double sumAll = 0;
+    for (int i = 0; i < 256; ++i) sumAll += double(i) * double(histogram[size_t(i)]);
+    double sumBack = 0, weightBack = 0, best = -1;
+    int level = 128;
+    for (int t = 0; t < 256; ++t) {
+        weightBack += double(histogram[size_t(t)]);
+        if (weightBack == 0) continue;
+        double weightFore = total - weightBack;
+        if (weightFore == 0) break;
+        sumBack += double(t) * double(histogram[size_t(t)]);
+        double meanBack = sumBack / weightBack, meanFore = (sumAll - sumBack) / weightFore;
+        double between = weightBack * weightFore * (meanBack - meanFore) * (meanBack - meanFore);
+        if (between > best) {
+            best = between;
+            level = t + 1;  // pixels below this are ink
+        }
+    }
+    return level;
+}
+
+bool UnevenPaper(const GreyImage& grey, int otsuLevel) {
+    // The paper's brightness per block: its 80th percentile, which ink (a signature covers
+    // far less of a block) does not reach. A shadow or uneven light shows as blocks whose
+    // paper is much darker than elsewhere; a single threshold then takes it for ink or
+    // loses the ink of the bright parts.
+    const int bw = std::max(1, (grey.width + kGridBlocks - 1) / kGridBlocks);
+    const int bh = std::max(1, (grey.height + kGridBlocks - 1) / kGridBlocks);
+    std::vector<std::array<uint32_t, 256>> histograms(size_t(kGridBlocks) * kGridBlocks);
+    for (auto& h : histograms) h.fill(0);
+    for (int32_t y = 0; y < grey.height; ++y) {
+        const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
+        auto* line = &histograms[size_t(y / bh) * kGridBlocks];
+        for (int32_t x = 0; x < grey.width; ++x) ++line[x / bw][row[x]];
+    }
+    int lo = 255, hi = 0;
+    for (const auto& h : histograms) {
+        uint64_t total = 0;
+        for (uint32_t c : h) total += c;
+        if (total < 16) continue;
+        uint64_t below = 0;
+        int level = 0;
+        while (level < 255 && (below += h[size_t(level)]) < total * 8 / 10) ++level;
+        lo = std::min(lo, level);
+        hi = std::max(hi, level);
+    }
+    (void)otsuLevel;
+    return hi - lo > kUnevenSpread;
+}
+
+int StrokeWidth(const MonoImage& image) {
+    std::vector<int> runs;
+    for (int32_t y = 0; y < image.height; y += std::max(1, image.height / 200)) {
+        int run = 0;
+        for (int32_t x = 0; x <= image.width; ++x) {
+            if (x < image.width && IsInk(image, x, y)) {
+                ++run;
+            } else if (run) {
+                runs.push_back(run);
+                run = 0;
+            }
+        }
+    }
+    if (runs.empty()) return 1;
+    std::nth_element(runs.begin(), runs.begin() + long(runs.size() / 2), runs.end());
+    return std::max(1, runs[runs.size() / 2]);
+}
+
+int RemoveSpecks(MonoImage& image, int minPixels) {
+    if (minPixels <= 1 || image.IsEmpty()) return 0;
+    const int32_t w = image.width, h = image.height;
+    std::vector<uint8_t> seen(size_t(w) * size_t(h), 0);
+    std::vector<int32_t> stack, component;
+    int removed = 0;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            size_t start = size_t(y) * size_t(w) + size_t(x);
+            if (seen[start] || !IsInk(image, x, y)) continue;
+            component.clear();
+            stack.assign(1, int32_t(start));
+            seen[start] = 1;
+            bool small = true;
+            while (!stack.empty()) {
+                int32_t p = stack.back();
+                stack.pop_back();
+                if (small) component.push_back(p);
+                if (int(component.size()) >= minPixels) small = false;
+                int32_t px = p % w, py = p / w;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        int32_t nx = px + dx, ny = py + dy;
+                        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+                        size_t q = size_t(ny) * size_t(w) + size_t(nx);
+                        if (seen[q] || !IsInk(image, nx, ny)) continue;
+                        seen[q] = 1;
+                        stack.push_back(int32_t(q));
+                    }
+            }
+            if (!small) continue;
+            for (int32_t p : component) image.Row(p / w)[(p % w) >> 3] |= uint8_t(0x80 >> ((p % w) & 7));
+            ++removed;
+        }
+    return removed;
+}
+
+BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, MonoImage& out) {
+    if (grey.width <= 0 || grey.height <= 0 || grey.pixels.size() != size_t(grey.width) * size_t(grey.height))
+        RaiseError(ErrorCode::kInvalidData);
+    BinarizeResult result;
+    try {
+        Allocate(out, grey.width, grey.height);
+        int otsu = OtsuLevel(grey);
+        ThresholdMode mode = choice.mode;
+        if (mode == ThresholdMode::Auto) mode = UnevenPaper(grey, otsu) ? ThresholdMode::Local : ThresholdMode::Global;
+        result.used = mode;
+        if (mode == ThresholdMode::Local) {
+            // The stroke width as a global threshold sees it sizes the local window.
+            MonoImage rough;
+            Allocate(rough, grey.width, grey.height);
+            ThresholdGlobal(grey, otsu, rough);
+            ThresholdLocal(grey, StrokeWidth(rough), out);
+        } else {
+            result.level = mode == ThresholdMode::Fixed ? std::clamp(choice.level, 0, 256) : otsu;
+            ThresholdGlobal(grey, result.level, out);
+        }
+        int stroke = StrokeWidth(out);
+        RemoveSpecks(out, std::max(2, stroke * stroke / 2));
+    } catch (const std::bad_alloc&) {
+        RaiseError(ErrorCode::kNoMemory);
+    }
+    return result;
+}

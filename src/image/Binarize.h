@@ -1,0 +1,50 @@
+// Black and white from a grey picture (a photo or a colour scan of a signature): a
+// global threshold (Otsu) for evenly lit paper, a local one (Sauvola) where the light or
+// the paper varies, an automatic choice between them, and the specks removed.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "MonoImage.h"
+
+// 8-bit grey, 0 black, 255 white, row 0 on top.
+struct GreyImage {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;
+    uint8_t At(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+enum class ThresholdMode { Auto, Global, Local, Fixed };
+
+struct ThresholdChoice {
+    ThresholdMode mode = ThresholdMode::Auto;
+    int level = 128;  // the fixed level: darker pixels are ink
+};
+
+struct BinarizeResult {
+    ThresholdMode used = ThresholdMode::Global;  // Global or Local (Fixed when asked)
+    int level = 128;                             // the global level, when one was used
+};
+
+// The level that best splits the histogram into two classes (Otsu).
+int OtsuLevel(const GreyImage& grey);
+
+// True when the paper's brightness varies across the picture by more than a global
+// threshold can bridge: the rule behind the automatic choice.
+bool UnevenPaper(const GreyImage& grey, int otsuLevel);
+
+// The picture in black and white (0 ink), specks smaller than a stroke's square removed.
+// Raises 2005 when memory runs out.
+BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, MonoImage& out);
+
+// The typical stroke width in pixels: the median length of the horizontal ink runs.
+int StrokeWidth(const MonoImage& image);
+// Removes 8-connected ink components of fewer than minPixels pixels; the count removed.
+int RemoveSpecks(MonoImage& image, int minPixels);
+
+// The grey of a colour (the luma of Rec. 601), rounded.
+inline uint8_t GreyOf(uint8_t r, uint8_t g, uint8_t b) {
+    return uint8_t((299u * r + 587u * g + 114u * b + 500u) / 1000u);
+}

@@ -1,0 +1,68 @@
+// Binarisation of photo-like pictures against the clean masters they were made from.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "Error.h"
+
+#include "Binarize.h"
+#include "PhotoPictures.h"
+
+namespace {
+
+double IoU(const photo::Photo& p, const MonoImage& master, ThresholdMode mode, ThresholdMode* used = nullptr) {
+    MonoImage out;
+    BinarizeResult r = Binarize(p.grey, {mode, 128}, out);
+    if (used) *used = r.used;
+    return photo::InkIoU(out, master);
+}
+
+TEST(Binarize, PhotosMatchTheirMastersAndTheAutomaticChoiceIsNearTheBest) {
+    MonoImage master = photo::Master(900, 300);
+    for (const photo::Photo& p : photo::Photos(master)) {
+        ThresholdMode used;
+        double global = IoU(p, master, ThresholdMode::Global), local = IoU(p, master, ThresholdMode::Local);
+        double automatic = IoU(p, master, ThresholdMode::Auto, &used);
+        std::printf("%-20s global %.3f local %.3f auto %.3f (%s)\n", p.name.c_str(), global, local, automatic,
+                    used == ThresholdMode::Local ? "local" : "global");
+        EXPECT_GE(automatic, 0.90) << p.name;
+        EXPECT_GE(automatic, std::max(global, local) - 0.02) << p.name;
+    }
+}
+
+TEST(Binarize, OtsuSplitsTwoLevelsAndAFixedLevelIsHonoured) {
+    // Three bands of 8 x 8: 20, 30 and 200.
+    GreyImage g{24, 8, {}};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 24; ++x) g.pixels.push_back(x < 8 ? 20 : x < 16 ? 30 : 200);
+    int level = OtsuLevel(g);
+    EXPECT_GT(level, 30);
+    EXPECT_LE(level, 200);
+    MonoImage out;
+    Binarize(g, {ThresholdMode::Fixed, 25}, out);
+    EXPECT_EQ(out.GetPixel(3, 3), 0);
+    EXPECT_EQ(out.GetPixel(11, 3), 1);
+    Binarize(g, {ThresholdMode::Global, 0}, out);
+    EXPECT_EQ(out.GetPixel(11, 3), 0);
+    EXPECT_EQ(out.GetPixel(20, 3), 1);
+}
+
+TEST(Binarize, SpecksSmallerThanAStrokeGo) {
+    MonoImage m;
+    m.Create(60, 20);
+    m.Fill(1);
+    for (int y = 5; y < 9; ++y)
+        for (int x = 5; x < 50; ++x) m.SetPixel(x, y, 0);  // a stroke 4 pixels wide
+    m.SetPixel(55, 15, 0);                                   // a speck
+    EXPECT_EQ(StrokeWidth(m), 45);  // horizontal runs: the stroke's length
+    EXPECT_EQ(RemoveSpecks(m, 8), 1);
+    EXPECT_EQ(m.GetPixel(55, 15), 1);
+    EXPECT_EQ(m.GetPixel(20, 6), 0);
+}
+
+TEST(Binarize, AnEmptyPictureIsRefused) {
+    MonoImage out;
+    EXPECT_THROW(Binarize(GreyImage{}, {}, out), CodeError);
+}
+
+}  // namespace
