@@ -15,6 +15,7 @@ int ImageErrorStringId(int code) {
     case kUnknownFormat: return ImageText::kUnknownFormat;
     case kNotBlackWhite: return ImageText::kNotBlackWhite;
     case kBadCompression: return ImageText::kBadCompression;
+    case kTooLarge: return ImageText::kTooLarge;
     case kFileNotFound: return ImageText::kFileNotFound;
     case kPathNotFound: return ImageText::kPathNotFound;
     case kTooManyFiles: return ImageText::kTooManyFiles;

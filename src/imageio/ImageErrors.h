@@ -14,6 +14,7 @@ constexpr int kBadVersion = 1026;      // unsupported format version
 constexpr int kUnknownFormat = 1029;   // not this format / no handler accepts the file
 constexpr int kNotBlackWhite = 1030;   // colour or grey-scale picture
 constexpr int kBadCompression = 1031;  // compression not supported
+constexpr int kTooLarge = 1032;        // more pixels than a picture may have
 constexpr int kIoError = 2000;         // other operating-system error
 constexpr int kFileNotFound = 2001;
 constexpr int kPathNotFound = 2002;
@@ -42,6 +43,9 @@ constexpr int kInternalError = 61284;  // "%08X" with the code
 // Open-dialog filter texts.
 constexpr int kTiffFilter = 61460;
 constexpr int kBmpFilter = 61461;
+constexpr int kPngFilter = 61462;
+constexpr int kJpegFilter = 61463;
+constexpr int kTooLarge = 61464;
 }  // namespace ImageText
 
 // The string id of the message for code; 0 when the code shows nothing (0 and 3000).

@@ -7,6 +7,7 @@
 #include "Error.h"
 #include "ImageErrors.h"
 #include "ImageFile.h"
+#include "PhotoReaders.h"
 #include "Strings.h"
 #include "TiffReader.h"
 
@@ -79,6 +80,9 @@ void ImageFormatRegistry::RegisterBuiltIns() {
     m_builtInsRegistered = true;
     Register(FileHandler(ImageText::kTiffFilter, "tif", ReadTiff));
     Register(FileHandler(ImageText::kBmpFilter, "bmp,dib", ReadBmp));
+    // Photos and colour scans, made black and white on the way in.
+    Register(FileHandler(ImageText::kPngFilter, "png", ReadPng));
+    Register(FileHandler(ImageText::kJpegFilter, "jpg,jpeg,jpe", ReadJpeg));
 }
 
 void ImageFormatRegistry::Register(ImageFormatHandler handler) {
