@@ -180,15 +180,21 @@ void DecodeJpeg(const std::vector<uint8_t>& bytes, GreyImage& out) {
 }
 
 void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
+    std::vector<uint8_t> bytes = Slurp(file);
+    // Another format's file: the registry goes on to the next reader.
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (bytes.size() < 8 || std::memcmp(bytes.data(), kSignature, 8) != 0) RaiseError(ImageError::kUnknownFormat);
     StartProgress(progress);
     GreyImage grey;
-    DecodePng(Slurp(file), grey);
+    DecodePng(bytes, grey);
     Finish(grey, progress, out);
 }
 
 void ReadJpeg(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
+    std::vector<uint8_t> bytes = Slurp(file);
+    if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) RaiseError(ImageError::kUnknownFormat);
     StartProgress(progress);
     GreyImage grey;
-    DecodeJpeg(Slurp(file), grey);
+    DecodeJpeg(bytes, grey);
     Finish(grey, progress, out);
 }

@@ -14,7 +14,7 @@ namespace {
 
 TEST(RegistryTest, FindsHandlersByExtensionIgnoringCase) {
     ImageFormatRegistry registry;
-    ASSERT_EQ(registry.Handlers().size(), 2u);
+    ASSERT_EQ(registry.Handlers().size(), 4u);  // TIFF, BMP, then the photo formats
     const ImageFormatHandler* tiff = &registry.Handlers()[0];
     const ImageFormatHandler* bmp = &registry.Handlers()[1];
     EXPECT_EQ(tiff->patterns, "*.tif");
@@ -26,6 +26,8 @@ TEST(RegistryTest, FindsHandlersByExtensionIgnoringCase) {
     EXPECT_EQ(registry.FindHandler("noextension", 1), nullptr);
     EXPECT_EQ(registry.FindHandler("dir.tif/file", 1), nullptr);
     EXPECT_EQ(registry.FindHandler("scan.tif", 2), nullptr);
+    EXPECT_EQ(registry.FindHandler("Photo.JPEG", 1), &registry.Handlers()[3]);
+    EXPECT_EQ(registry.FindHandler("pad.png", 1), &registry.Handlers()[2]);
 }
 
 TEST(RegistryTest, ExtensionListsSplitAtCommasAndDots) {
@@ -34,8 +36,8 @@ TEST(RegistryTest, ExtensionListsSplitAtCommasAndDots) {
     h.extensions = "abc,de.f";
     h.flags = 3;
     registry.Register(h);
-    EXPECT_EQ(registry.Handlers()[2].patterns, "*.abc; *.de; *.f");
-    EXPECT_EQ(registry.FindHandler("x.F", 2), &registry.Handlers()[2]);
+    EXPECT_EQ(registry.Handlers().back().patterns, "*.abc; *.de; *.f");
+    EXPECT_EQ(registry.FindHandler("x.F", 2), &registry.Handlers().back());
 }
 
 TEST(RegistryTest, FilterStrings) {
@@ -43,11 +45,12 @@ TEST(RegistryTest, FilterStrings) {
     ImageFormatRegistry registry;
     std::string all;
     registry.AllImagesFilter(all, "Image Files ", 1);
-    const char expectedAll[] = "Image Files \0*.tif; *.bmp; *.dib\0";
+    const char expectedAll[] = "Image Files \0*.tif; *.bmp; *.dib; *.png; *.jpg; *.jpeg; *.jpe\0";
     EXPECT_EQ(all, std::string(expectedAll, sizeof expectedAll - 1));
     std::string each;
-    EXPECT_EQ(registry.PerFormatFilters(each, 1), 2);
-    const char expectedEach[] = "TIFF Files (*.tif)\0*.tif\0Bitmap Files (*.bmp, *.dib)\0*.bmp; *.dib\0";
+    EXPECT_EQ(registry.PerFormatFilters(each, 1), 4);
+    const char expectedEach[] = "TIFF Files (*.tif)\0*.tif\0Bitmap Files (*.bmp, *.dib)\0*.bmp; *.dib\0"
+                                "PNG Pictures (*.png)\0*.png\0JPEG Photos (*.jpg)\0*.jpg; *.jpeg; *.jpe\0";
     EXPECT_EQ(each, std::string(expectedEach, sizeof expectedEach - 1));
     std::string none;
     registry.AllImagesFilter(none, "Image Files ", 2);
