@@ -20,6 +20,7 @@
 #include "FontInstall.h"
 #include "FontSummary.h"
 #include "OutlineSvg.h"
+#include "PhotoReaders.h"
 #include "PenmarkDocument.h"
 #include "ProgressBar.h"
 #include "StringIds.h"
@@ -179,6 +180,7 @@ int Trace(const std::vector<std::string>& args, FILE* err) {
         Say(err, e->message);
         return 2;
     }
+    SetPhotoThreshold(options.threshold);
     Session session(err);
     if (!session.LoadAndTrace(options.input, {}, std::nullopt)) return 1;
     if (!SaveOutlineSvg(*session.doc.m_pTracedOutline, options.output)) {
@@ -256,6 +258,7 @@ int Build(const std::vector<std::string>& args, FILE* out, FILE* err) {
         Say(err, e->message);
         return 2;
     }
+    SetPhotoThreshold(options.threshold);
     Session session(err);
     CPenmarkDocument& doc = session.doc;
     FontInfo info;
@@ -357,6 +360,38 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
 
 }  // namespace
 
+// The black-and-white picture that would be traced, as a plain PBM (P1).
+bool WritePbm(const std::string& path, const MonoImage& image) {
+    FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return false;
+    std::fprintf(f, "P1\n%d %d\n", image.width, image.height);
+    for (int32_t y = 0; y < image.height; ++y) {
+        for (int32_t x = 0; x < image.width; ++x) {
+            std::fputc(image.GetPixel(x, y) ? '0' : '1', f);  // in PBM 1 is black
+            if (x % 70 == 69 || x + 1 == image.width) std::fputc('\n', f);
+        }
+    }
+    return std::fclose(f) == 0;
+}
+
+int Threshold(const std::vector<std::string>& args, FILE* err) {
+    ThresholdOptions options;
+    if (auto e = ParseThresholdOptions(args, options)) {
+        Say(err, e->message);
+        return 2;
+    }
+    SetPhotoThreshold(options.threshold);
+    Session session(err);
+    bool loaded = session.doc.LoadImageFile(options.input);
+    session.bar.Finish();
+    if (!loaded) return 1;  // the readers said why
+    if (!WritePbm(options.output, *session.doc.m_pImage)) {
+        Say(err, FormatString(kCliCannotWrite, options.output.c_str()));
+        return 1;
+    }
+    return 0;
+}
+
 int Scan(const std::vector<std::string>& args, FILE* out, FILE* err) {
     ScanOptions options;
     if (auto e = ParseScanOptions(args, options)) {
@@ -399,6 +434,10 @@ int RunCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (command == "trace") {
         if (WantsHelp(rest)) return Say(out, GetString(kCliUsageTrace)), 0;
         return Trace(rest, err);
+    }
+    if (command == "threshold") {
+        if (WantsHelp(rest)) return Say(out, GetString(kCliUsageThreshold)), 0;
+        return Threshold(rest, err);
     }
     if (command == "scan") {
         if (WantsHelp(rest)) return Say(out, GetString(kCliUsageScan)), 0;

@@ -79,6 +79,15 @@ std::optional<PixelRect> ParseSelection(const std::string& text) {
     return PixelRect{v[0], v[1], v[0] + v[2], v[1] + v[3]};
 }
 
+std::optional<ThresholdChoice> ParseThreshold(const std::string& text) {
+    if (text == "auto") return ThresholdChoice{ThresholdMode::Auto, 128};
+    if (text == "global") return ThresholdChoice{ThresholdMode::Global, 128};
+    if (text == "local") return ThresholdChoice{ThresholdMode::Local, 128};
+    auto level = ParseInteger(text);
+    if (!level || *level < 0 || *level > 255) return std::nullopt;
+    return ThresholdChoice{ThresholdMode::Fixed, *level};
+}
+
 std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args, BuildOptions& out) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -111,6 +120,13 @@ std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args
         else if (a == "--enhance") out.edits += 'e';
         else if (a == "--invert") out.edits += 'i';
         else if (a == "--install") out.install = true;
+        else if (a == "--threshold") {
+            const std::string* v = value();
+            if (!v) return Error(kCliMissingValue, a);
+            auto t = ParseThreshold(*v);
+            if (!t) return Error(kCliBadValue, a, *v);
+            out.threshold = *t;
+        }
         else if (a == "--scan") {
             out.scan = true;
             // The device name is optional: the next word, unless it is an option.
@@ -176,6 +192,11 @@ std::optional<ParseError> ParseTraceOptions(const std::vector<std::string>& args
         if (a == "-o" || a == "--output") {
             if (i + 1 >= args.size()) return Error(kCliMissingValue, a);
             out.output = args[++i];
+        } else if (a == "--threshold") {
+            if (i + 1 >= args.size()) return Error(kCliMissingValue, a);
+            auto t = ParseThreshold(args[++i]);
+            if (!t) return Error(kCliBadValue, a, args[i]);
+            out.threshold = *t;
         } else if (!a.empty() && a[0] == '-') {
             return Error(kCliUnknownOption, a);
         } else if (out.input.empty()) {
@@ -186,5 +207,14 @@ std::optional<ParseError> ParseTraceOptions(const std::vector<std::string>& args
     }
     if (out.input.empty()) return Error(kCliMissingOption, "PICTURE | EPS");
     if (out.output.empty()) return Error(kCliMissingOption, "--output");
+    return std::nullopt;
+}
+
+std::optional<ParseError> ParseThresholdOptions(const std::vector<std::string>& args, ThresholdOptions& out) {
+    TraceOptions trace;
+    if (auto e = ParseTraceOptions(args, trace)) return e;
+    out.input = trace.input;
+    out.output = trace.output;
+    out.threshold = trace.threshold;
     return std::nullopt;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Binarize.h"
 #include "MonoImage.h"
 
 struct BuildOptions {
@@ -23,6 +24,7 @@ struct BuildOptions {
     std::string suffix = "-Penmark";
     std::string output = "Penmark.ttf";
     bool install = false;
+    ThresholdChoice threshold;  // how a photo becomes black and white
 };
 
 struct ScanOptions {
@@ -35,7 +37,17 @@ struct ScanOptions {
 struct TraceOptions {
     std::string input;   // picture or EPS/AI file
     std::string output;  // SVG file
+    ThresholdChoice threshold;
 };
+
+struct ThresholdOptions {
+    std::string input;   // a picture
+    std::string output;  // plain PBM file
+    ThresholdChoice threshold;
+};
+
+// "auto", "global", "local" or a level 0 to 255.
+std::optional<ThresholdChoice> ParseThreshold(const std::string& text);
 
 // Parses "X", "U+XXXX" or one UTF-8 character into a code of the Basic Multilingual
 // Plane (the character codes a font's maps take here).
@@ -53,3 +65,4 @@ struct ParseError {
 std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args, BuildOptions& out);
 std::optional<ParseError> ParseScanOptions(const std::vector<std::string>& args, ScanOptions& out);
 std::optional<ParseError> ParseTraceOptions(const std::vector<std::string>& args, TraceOptions& out);
+std::optional<ParseError> ParseThresholdOptions(const std::vector<std::string>& args, ThresholdOptions& out);

@@ -6,6 +6,7 @@ constexpr int kCliUsageBuild = 62201;
 constexpr int kCliUsageTrace = 62202;
 constexpr int kCliUsageFonts = 62203;
 constexpr int kCliUsageScan = 62204;
+constexpr int kCliUsageThreshold = 62205;
 constexpr int kCliUnknownCommand = 62210;
 constexpr int kCliUnknownOption = 62211;
 constexpr int kCliMissingValue = 62212;

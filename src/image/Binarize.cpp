@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "Error.h"
 
@@ -168,22 +169,37 @@ bool UnevenPaper(const GreyImage& grey, int otsuLevel) {
     return hi - lo > kUnevenSpread;
 }
 
+namespace {
+
+int MedianRun(std::vector<int>& runs) {
+    if (runs.empty()) return 0;
+    std::nth_element(runs.begin(), runs.begin() + long(runs.size() / 2), runs.end());
+    return runs[runs.size() / 2];
+}
+
+}  // namespace
+
 int StrokeWidth(const MonoImage& image) {
-    std::vector<int> runs;
+    // Runs of ink across and down, on about 200 lines each way: a stroke's runs along it
+    // are long and across it short, so the smaller median is its width.
+    std::vector<int> across, down;
     for (int32_t y = 0; y < image.height; y += std::max(1, image.height / 200)) {
         int run = 0;
         for (int32_t x = 0; x <= image.width; ++x) {
-            if (x < image.width && IsInk(image, x, y)) {
-                ++run;
-            } else if (run) {
-                runs.push_back(run);
-                run = 0;
-            }
+            if (x < image.width && IsInk(image, x, y)) ++run;
+            else if (run) across.push_back(std::exchange(run, 0));
         }
     }
-    if (runs.empty()) return 1;
-    std::nth_element(runs.begin(), runs.begin() + long(runs.size() / 2), runs.end());
-    return std::max(1, runs[runs.size() / 2]);
+    for (int32_t x = 0; x < image.width; x += std::max(1, image.width / 200)) {
+        int run = 0;
+        for (int32_t y = 0; y <= image.height; ++y) {
+            if (y < image.height && IsInk(image, x, y)) ++run;
+            else if (run) down.push_back(std::exchange(run, 0));
+        }
+    }
+    int a = MedianRun(across), d = MedianRun(down);
+    int width = a && d ? std::min(a, d) : std::max(a, d);
+    return std::max(1, width);
 }
 
 int RemoveSpecks(MonoImage& image, int minPixels) {

@@ -54,7 +54,7 @@ TEST(Binarize, SpecksSmallerThanAStrokeGo) {
     for (int y = 5; y < 9; ++y)
         for (int x = 5; x < 50; ++x) m.SetPixel(x, y, 0);  // a stroke 4 pixels wide
     m.SetPixel(55, 15, 0);                                   // a speck
-    EXPECT_EQ(StrokeWidth(m), 45);  // horizontal runs: the stroke's length
+    EXPECT_EQ(StrokeWidth(m), 4);  // across the stroke, not along it
     EXPECT_EQ(RemoveSpecks(m, 8), 1);
     EXPECT_EQ(m.GetPixel(55, 15), 1);
     EXPECT_EQ(m.GetPixel(20, 6), 0);
