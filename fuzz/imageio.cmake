@@ -2,3 +2,7 @@
 penmark_add_fuzzer(fuzz_imageio
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_imageio.cpp
   LIBS penmark_imageio)
+# The PNG and JPEG decoders of the photo readers.
+penmark_add_fuzzer(fuzz_photos
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_photos.cpp
+  LIBS penmark_imageio)
