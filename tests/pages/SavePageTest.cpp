@@ -87,7 +87,8 @@ private:
 };
 
 struct SavePageTest : ::testing::Test {
-    fs::path root = fs::path(PENMARK_TEST_TMP) / "savepage";
+    // One folder per process: ctest runs these tests side by side.
+    fs::path root = fs::path(PENMARK_TEST_TMP) / ("savepage-" + std::to_string(::getpid()));
     std::unique_ptr<test_fonts::PrivateFontFolder> folder;
     std::unique_ptr<FontCatalog> catalog;
     AnsweringMessages messages;
