@@ -37,11 +37,19 @@ TEST(Name, SuffixGoesIntoFamilyFullAndPostScriptNames) {
         Add(t, platform, 4, "Serif Bold");
         Add(t, platform, 6, "Serif-BoldMT");
         Add(t, platform, 2, "Bold");
+        Add(t, platform, 16, "Serif Pro");
+        Add(t, platform, 21, "Serif WWS");
+        Add(t, platform, 3, "1.0;VEND;Serif-Bold");
+        Add(t, platform, 17, "Bold");
         t.applySuffix(" Sig");
         EXPECT_EQ(t.record(0)->wideText(), U("Serif Sig")) << platform;
         EXPECT_EQ(t.record(1)->wideText(), U("Serif Sig Bold")) << platform;
         EXPECT_EQ(t.record(2)->wideText(), U("Serif-BoldMTSig")) << platform;
         EXPECT_EQ(t.record(3)->wideText(), U("Bold")) << platform;
+        EXPECT_EQ(t.record(4)->wideText(), U("Serif Pro Sig")) << platform;
+        EXPECT_EQ(t.record(5)->wideText(), U("Serif WWS Sig")) << platform;
+        EXPECT_EQ(t.record(6)->wideText(), U("1.0;VEND;Serif-Bold Sig")) << platform;
+        EXPECT_EQ(t.record(7)->wideText(), U("Bold")) << platform;
     }
 }
 

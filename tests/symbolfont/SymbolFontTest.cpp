@@ -13,6 +13,7 @@
 
 #include "AnsiGlyphNames.h"
 #include "Placement.h"
+#include "PrivateFontFolder.h"
 #include "SymbolFont.h"
 
 namespace {
@@ -236,4 +237,58 @@ TEST(SymbolFont, EveryDebianFontTakesTheSymbol) {
     EXPECT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
                     "/tests/symbolfont/check_symbol.py -Penmark" + args),
               0);
+}
+
+namespace {
+
+// The families fontconfig lists for the fonts of a private configuration, one set per font.
+std::vector<std::vector<std::string>> ListedFamilies(const test_fonts::PrivateFontFolder& folder) {
+    std::string listing = Scratch() + "/families.txt";
+    Shell("FONTCONFIG_FILE='" + folder.ConfigFile() + "' fc-list --format '%{family}\\n' > '" + listing + "'");
+    std::vector<std::vector<std::string>> fonts;
+    std::istringstream lines(ReadAll(listing));
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> names;
+        std::istringstream parts(line);
+        for (std::string name; std::getline(parts, name, ',');) names.push_back(name);
+        fonts.push_back(names);
+    }
+    return fonts;
+}
+
+bool HasTypographicFamily(const std::string& font) {
+    return Shell("/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont; "
+                 "sys.exit(0 if any(r.nameID in (16, 21) for r in TTFont(sys.argv[1])['name'].names) else 1)\" '" +
+                 font + "'") == 0;
+}
+
+}  // namespace
+
+// Installed beside its source, every new font forms a family of its own, also for fonts
+// whose typographic or WWS family differs from the plain one.
+TEST(SymbolFont, TheNewFontInstallsAsAFamilyBesideItsSource) {
+    if (!HaveOracles() || ::access("/usr/bin/fc-list", X_OK) != 0) {
+        if (!test_fonts::MaySkip()) FAIL() << "fonts, ots-sanitize, python3 or fc-list missing";
+        GTEST_SKIP() << "fonts, ots-sanitize, python3 or fc-list missing (developer machine)";
+    }
+    namespace fs = std::filesystem;
+    GlyphOutline ring = TracedRing();
+    int withTypographicFamily = 0;
+    for (const char* dir : {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
+                            "/usr/share/fonts/truetype/freefont"}) {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(dir, ec)) {
+            if (e.path().extension() != ".ttf") continue;
+            test_fonts::PrivateFontFolder folder(Scratch() + "/fc");
+            std::string out = folder.Fonts() + "/new.ttf";
+            ASSERT_EQ(buildSymbolFont(e.path().c_str(), out.c_str(), "-Penmark", 0xE9, &ring, {}), 0) << e.path();
+            ASSERT_FALSE(folder.Add(e.path()).empty());
+            auto fonts = ListedFamilies(folder);
+            ASSERT_EQ(fonts.size(), 2u) << e.path();
+            if (HasTypographicFamily(e.path().string())) ++withTypographicFamily;
+            for (const std::string& a : fonts[0])
+                for (const std::string& b : fonts[1]) EXPECT_NE(a, b) << e.path() << " shares a family";
+        }
+    }
+    EXPECT_GT(withTypographicFamily, 0) << "no test font has a typographic family";
 }

@@ -25,6 +25,16 @@ bool Matches(const TTNameRecord& r, uint16_t platform, uint16_t encoding, uint16
 constexpr uint16_t kFamily = 1;
 constexpr uint16_t kFullName = 4;
 constexpr uint16_t kPostScript = 6;
+constexpr uint16_t kUniqueId = 3;
+constexpr uint16_t kTypographicFamily = 16;
+constexpr uint16_t kWwsFamily = 21;
+
+// Names that must differ from the source's so that the new font installs beside it:
+// systems group fonts by the family names and key them by the unique ID.
+bool TakesSuffixAtEnd(uint16_t nameId) {
+    return nameId == kFamily || nameId == kUniqueId || nameId == kPostScript || nameId == kTypographicFamily ||
+           nameId == kWwsFamily;
+}
 }  // namespace
 
 nameTABLE::nameTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
@@ -224,7 +234,7 @@ void nameTABLE::applySuffix(const std::string& suffix) {
     }
     for (size_t i = 0; i < recordCount(); ++i) {
         TTNameRecord* r = record(i);
-        if (r->nameID != kFamily && r->nameID != kPostScript) continue;
+        if (!TakesSuffixAtEnd(r->nameID)) continue;
         std::u16string result = r->wideText() + sfx;
         if (r->nameID == kPostScript) std::erase_if(result, [](char16_t ch) { return ch <= 32; });
         r->setText(result);

@@ -47,7 +47,8 @@ public:
     // Replaces the records matching the filter with copies of other's matching records.
     void copyRecords(const nameTABLE& other, uint16_t platform, uint16_t encoding, uint16_t language,
                      uint16_t nameId);
-    // Adds suffix (8-bit, ANSI code page) to the family, full and PostScript names.
+    // Adds suffix (8-bit, ANSI code page) to the family (also typographic and WWS), full,
+    // unique and PostScript names.
     void applySuffix(const std::string& suffix);
 
     uint16_t format = 0;
