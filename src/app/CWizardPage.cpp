@@ -1,5 +1,7 @@
 #include "CWizardPage.h"
 
+#include <QLabel>
+
 #include "CMessageBox.h"
 #include "CPenmarkDlg.h"
 #include "PenmarkDocument.h"
@@ -42,6 +44,15 @@ void CWizardPage::UpdateButtons() {
 
 int CWizardPage::OnProgress(int, intptr_t) { return 0; }
 void CWizardPage::OnWizardNotify(int) {}
+
+QString CWizardPage::Text(int id) { return QString::fromUtf8(GetString(id)); }
+
+QLabel* CWizardPage::Label(int id, QWidget* parent) {
+    auto* label = new QLabel(Text(id), parent);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
 
 QString CWizardPage::TooltipText(int id) {
     QString text = QString::fromUtf8(GetString(id));

@@ -9,6 +9,7 @@
 
 class CPenmarkDlg;
 class CPenmarkDocument;
+class QLabel;
 class MonoBitmap;
 
 class CWizardPage : public QWizardPage {
@@ -58,6 +59,9 @@ public:
     // line break of the string with that id.
     static void SetControlId(QWidget* control, int id);
     static QString TooltipText(int id);
+    // A string in the current language, and a word-wrapped plain-text label showing one.
+    static QString Text(int id);
+    static QLabel* Label(int id, QWidget* parent);
 
     // Index of this page in the sheet.
     int PageIndex() const { return m_nIndex; }

@@ -37,18 +37,23 @@ void CCharMapCtrl::SetFont(const FontInfo& font, int codePage) {
     m_qfont.setPixelSize(kFontHeight);
     m_rawFont = QRawFont();
     if (!font.szPath.empty()) m_rawFont.loadFromFile(QString::fromStdString(font.szPath), kFontHeight, QFont::PreferDefaultHinting);
-    if (!m_pCodec || m_pCodec->CodePage() != codePage) m_pCodec = std::make_unique<CodePageCodec>(codePage);
+    if (!m_pCodec || m_pCodec->CodePage() != codePage) {
+        m_pCodec = std::make_unique<CodePageCodec>(codePage);
+        DecodeCells();
+    }
     Measure();
     viewport()->update();
 }
 
-QString CCharMapCtrl::CellText(int code) const {
-    if (!m_pCodec) return {};
-    std::optional<std::u32string> chars = m_pCodec->Decode(std::string(1, char(code)));
-    if (!chars || chars->size() != 1) return {};
-    char32_t c = (*chars)[0];
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return {};  // control codes have no picture
-    return QString::fromUcs4(chars->data(), 1);
+void CCharMapCtrl::DecodeCells() {
+    for (int code = 0; code < kCells; ++code) {
+        m_cells[size_t(code)].clear();
+        std::optional<std::u32string> chars = m_pCodec->Decode(std::string(1, char(code)));
+        if (!chars || chars->size() != 1) continue;
+        char32_t c = (*chars)[0];
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) continue;  // control codes have no picture
+        m_cells[size_t(code)] = QString::fromUcs4(&c, 1);
+    }
 }
 
 void CCharMapCtrl::Measure() {

@@ -6,6 +6,7 @@
 #include <QBasicTimer>
 #include <QFont>
 #include <QRawFont>
+#include <array>
 #include <memory>
 
 #include "CodePages.h"
@@ -56,12 +57,15 @@ private:
     void ChangeSelection(int code, bool notify);
     void EnsureVisible(int code);
     void Track(QPoint p);
-    QString CellText(int code) const;
+    // The characters the cells show, decoded once per code page.
+    void DecodeCells();
+    const QString& CellText(int code) const { return m_cells[size_t(code)]; }
 
     FontInfo m_font;
     QFont m_qfont;
     QRawFont m_rawFont;
     std::unique_ptr<CodePageCodec> m_pCodec;
+    std::array<QString, kCells> m_cells;
     QSize m_sizeCell{20, 20};
     int m_nColumns = 1;
     int m_nRows = kCells;

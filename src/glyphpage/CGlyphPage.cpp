@@ -25,8 +25,6 @@ constexpr int kStrLeftLabel = 62183, kStrRightLabel = 62184, kStrPointsLabel = 6
 constexpr int kStrReset = 62186;
 constexpr int kStrTitle = 62105;  // "Penmark: Step 5 of 7"
 
-QString Text(int id) { return QString::fromUtf8(GetString(id)); }
-
 QSlider* Slider(Qt::Orientation orientation, int lo, int hi, QWidget* parent) {
     auto* slider = new QSlider(orientation, parent);
     slider->setRange(lo, hi);

@@ -15,9 +15,7 @@ CImagePage::CImagePage(int titleId, int textId, bool selectionMode, std::vector<
                        std::vector<int> commands, QWidget* parent)
     : CWizardPage(titleId, parent), m_bSelectionMode(selectionMode), m_commands(std::move(commands)) {
     m_pLayout = new QVBoxLayout(this);
-    auto* text = new QLabel(QString::fromUtf8(GetString(textId)), this);
-    text->setWordWrap(true);
-    text->setTextFormat(Qt::PlainText);
+    QLabel* text = Label(textId, this);
     SetControlId(text, IDC_PAGE_TEXT);
     m_pLayout->addWidget(text);
 

@@ -7,25 +7,16 @@
 #include "PageIds.h"
 #include "Strings.h"
 
-namespace {
-QLabel* Text(int id, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(GetString(id)), parent);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-}  // namespace
-
 CIntroPage::CIntroPage(QWidget* parent) : CWizardPage(PageText::kTitleIntro, parent) {
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Text(PageText::kIntro1, this), 0, 0, 1, 2);
-    grid->addWidget(Text(PageText::kIntro2, this), 1, 0, 1, 2);
+    grid->addWidget(Label(PageText::kIntro1, this), 0, 0, 1, 2);
+    grid->addWidget(Label(PageText::kIntro2, this), 1, 0, 1, 2);
     grid->addWidget(new CTransparentBitmap(158, this), 2, 0, Qt::AlignTop);
-    grid->addWidget(Text(PageText::kIntro3, this), 2, 1);
+    grid->addWidget(Label(PageText::kIntro3, this), 2, 1);
     grid->addWidget(new CTransparentBitmap(156, this), 3, 0, Qt::AlignTop);
-    grid->addWidget(Text(PageText::kIntro4, this), 3, 1);
+    grid->addWidget(Label(PageText::kIntro4, this), 3, 1);
     grid->addWidget(new CTransparentBitmap(159, this), 4, 0, Qt::AlignTop);
-    grid->addWidget(Text(PageText::kIntro5, this), 4, 1);
+    grid->addWidget(Label(PageText::kIntro5, this), 4, 1);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(5, 1);
 }

@@ -26,13 +26,6 @@ constexpr int kImageSourcePage = 2;
 // come once each, not once per charset.
 constexpr int kExtendedEnumerationMajor = 4;
 
-QLabel* Text(int id, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(GetString(id)), parent);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
 bool HasFotExtension(const std::string& path) {
     if (path.size() < 4) return false;
     std::string ext = path.substr(path.size() - 4);
@@ -55,8 +48,8 @@ LogFont LogFontFor(const FontEnumEntry& face) {
 
 COpenFontPage::COpenFontPage(QWidget* parent) : CWizardPage(PageText::kTitleStep1, parent) {
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Text(PageText::kFontIntro, this), 0, 0);
-    auto* select = Text(PageText::kFontSelect, this);
+    grid->addWidget(Label(PageText::kFontIntro, this), 0, 0);
+    auto* select = Label(PageText::kFontSelect, this);
     grid->addWidget(select, 1, 0);
     m_pList = new QListWidget(this);
     m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -68,7 +61,7 @@ COpenFontPage::COpenFontPage(QWidget* parent) : CWizardPage(PageText::kTitleStep
     m_pList->setMinimumHeight(fontMetrics().height() * 10);
     setMinimumWidth(fontMetrics().averageCharWidth() * 80);
     setMinimumHeight(fontMetrics().height() * 26);
-    grid->addWidget(Text(PageText::kFontSample, this), 3, 0);
+    grid->addWidget(Label(PageText::kFontSample, this), 3, 0);
     // Below the list, the whole width of the page: long enough for the sample text at
     // two thirds of its height.
     m_pSample = new CFontSample(this);

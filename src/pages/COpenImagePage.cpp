@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include "CPenmarkDlg.h"
+#include "CProgressPanel.h"
 #include "MonoImage.h"
 #include "PageIds.h"
 #include "PenmarkDocument.h"
@@ -35,15 +36,6 @@ constexpr int kStrOpenEpsTitle = 61303;
 
 // Open dialog flags: the file must exist; no read-only box.
 constexpr uint32_t kOpenFlags = 0x1000 | 0x4;
-
-QString Text(int id) { return QString::fromUtf8(GetString(id)); }
-
-QLabel* Label(int id, QWidget* parent) {
-    auto* label = new QLabel(Text(id), parent);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 
 bool IsOutlineFile(const QString& path) {
     QString lower = path.toLower();
@@ -94,18 +86,11 @@ COpenImagePage::COpenImagePage(QWidget* parent) : CWizardPage(PageText::kTitleSt
     m_pScanningText = Label(kScanningText, this);
     SetControlId(m_pScanningText, IDC_SCANNING_TEXT);
     grid->addWidget(m_pScanningText, 8, 0, 1, 3);
-    m_pOpening = Label(kOpeningFile, this);
-    SetControlId(m_pOpening, IDC_OPENING_TEXT);
-    grid->addWidget(m_pOpening, 9, 0, 1, 3);
-    m_pProgress = new QProgressBar(this);
-    m_pProgress->setTextVisible(false);
-    SetControlId(m_pProgress, IDC_OPENING_PROGRESS);
-    grid->addWidget(m_pProgress, 10, 0, 1, 3);
-    m_pEscText = Label(kPressEsc, this);
-    SetControlId(m_pEscText, IDC_ESC_TEXT);
-    grid->addWidget(m_pEscText, 11, 0, 1, 3);
+    int row = 9;
+    m_pProgressPanel = std::make_unique<CProgressPanel>(
+        this, grid, row, 3, kOpeningFile, CProgressPanel::Ids{IDC_OPENING_TEXT, IDC_OPENING_PROGRESS, IDC_ESC_TEXT},
+        true);
     m_pScanningText->hide();
-    ShowProgress(false);
 
     m_pSources->button(kFromFile)->setChecked(true);
     connect(m_pSources, &QButtonGroup::idClicked, this, [this] { UpdateButtons(); });
@@ -185,32 +170,11 @@ void COpenImagePage::dropEvent(QDropEvent* event) {
     UpdateButtons();
 }
 
-int COpenImagePage::OnProgress(int code, intptr_t param) {
-    switch (code) {
-        case ProgressCode::kPosition:
-            m_pProgress->setValue(int(param));
-            break;
-        case ProgressCode::kRange: {
-            const auto* range = reinterpret_cast<const int32_t*>(param);
-            if (range) m_pProgress->setRange(int16_t(range[0]), int16_t(range[1]));
-            break;
-        }
-        case ProgressCode::kShowProgress:
-            m_pProgress->setValue(0);
-            ShowProgress(true);
-            break;
-        case ProgressCode::kHideProgress:
-            ShowProgress(false);
-            break;
-    }
-    return 0;
-}
+int COpenImagePage::OnProgress(int code, intptr_t param) { return m_pProgressPanel->OnProgress(code, param); }
 
-void COpenImagePage::ShowProgress(bool show) {
-    m_pOpening->setVisible(show);
-    m_pProgress->setVisible(show);
-    m_pEscText->setVisible(show);
-}
+QProgressBar* COpenImagePage::ProgressBar() const { return m_pProgressPanel->Bar(); }
+
+COpenImagePage::~COpenImagePage() = default;
 
 void COpenImagePage::ResetViewState() {
     CPenmarkDocument* doc = Document();

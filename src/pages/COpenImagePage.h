@@ -2,10 +2,12 @@
 // or a scanner) and reading it into the document.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "CWizardPage.h"
 
+class CProgressPanel;
 class MonoBitmap;
 class QButtonGroup;
 class QLabel;
@@ -36,6 +38,7 @@ public:
     enum Source { kFromFile = 0, kFromClipboard = 1, kFromEps = 2, kFromScanner = 3 };
 
     explicit COpenImagePage(QWidget* parent = nullptr);
+    ~COpenImagePage() override;
 
     bool CanGoNext() const override;
     bool CanGoBack() const override;
@@ -58,7 +61,7 @@ public:
 
     QLineEdit* ImagePathEdit() const { return m_pImagePath; }
     QLineEdit* EpsPathEdit() const { return m_pEpsPath; }
-    QProgressBar* ProgressBar() const { return m_pProgress; }
+    QProgressBar* ProgressBar() const;
     QRadioButton* SourceButton(int source) const;
 
 protected:
@@ -68,7 +71,6 @@ protected:
 private:
     void OnPathEdited(int source, const QString& text);
     void OnBrowse(int source);
-    void ShowProgress(bool show);
     void EnableSources(bool enable);
     // After a picture arrived: fit, no selection, every view repainted.
     void ResetViewState();
@@ -84,9 +86,7 @@ private:
     QPushButton* m_pBrowseImage = nullptr;
     QPushButton* m_pBrowseEps = nullptr;
     QPushButton* m_pSelectScanner = nullptr;
-    QLabel* m_pOpening = nullptr;
-    QProgressBar* m_pProgress = nullptr;
-    QLabel* m_pEscText = nullptr;
+    std::unique_ptr<CProgressPanel> m_pProgressPanel;
     QLabel* m_pScanningText = nullptr;
     bool m_bScanning = false;
 };

@@ -33,15 +33,6 @@ constexpr char32_t kPrivateUseStart = 0xE000;
 // Below this major version characters come from the system's code page.
 constexpr int kLayoutCodePageMajor = 4;
 
-QString Text(int id) { return QString::fromUtf8(GetString(id)); }
-
-QLabel* Label(int id, QWidget* parent) {
-    auto* label = new QLabel(Text(id), parent);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
 const char* UiLanguage() {
     static const char* const names[] = {"en", "de", "fr", "ru"};
     return names[int(CurrentLanguage())];
@@ -189,7 +180,8 @@ void CPlaceToFontPage::RefreshLayouts() {
     bool listed = std::any_of(collected.begin(), collected.end(), [&](const KeyboardLayout& l) { return l.name == active; });
     if (!listed && service.Find(active, chosen)) collected.push_back(chosen);
 
-    // Merge, keeping the key maps already built.
+    // Merge, keeping the key maps already built (a record whose code page changed with
+    // the face's charsets needs its map again).
     m_nLayout = -1;
     for (size_t p = 0; p < collected.size(); ++p) {
         auto found = std::find_if(m_layouts.begin() + std::min(p, m_layouts.size()), m_layouts.end(),
@@ -202,7 +194,9 @@ void CPlaceToFontPage::RefreshLayouts() {
             m_layouts.insert(m_layouts.begin() + long(p), std::move(info));
         }
         m_layouts[p].layout = collected[p];
+        int codePage = m_layouts[p].codePage;
         ComputeCharsets(m_layouts[p]);
+        if (m_layouts[p].codePage != codePage) m_layouts[p].keyMap.reset();
         if (collected[p].name == active) m_nLayout = int(p);
     }
     m_layouts.resize(collected.size());
@@ -302,14 +296,16 @@ void CPlaceToFontPage::Apply(std::optional<char32_t> unicode, int byte) {
 QString CPlaceToFontPage::KeySequenceText(int byte) {
     if (byte < 0 || m_nLayout < 0) return {};
     KeyboardLayoutInfo& info = m_layouts[size_t(m_nLayout)];
-    std::unique_ptr<IKeyTranslator> translator = LayoutService().Open(info.layout.name);
-    if (!translator) return {};
-    CodePageCodec codec(info.codePage);
     if (!info.keyMap) {
+        // The layout's keymap is compiled once, with its key map.
+        info.translator = LayoutService().Open(info.layout.name);
+        if (!info.translator) return {};
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        info.keyMap = std::make_unique<CCharKeyMap>(*translator, codec, m_pKeyboard->SearchScanCodes());
+        CodePageCodec codec(info.codePage);
+        info.keyMap = std::make_unique<CCharKeyMap>(*info.translator, codec, m_pKeyboard->SearchScanCodes());
         QApplication::restoreOverrideCursor();
     }
+    IKeyTranslator* translator = info.translator.get();
     int entry = info.keyMap->EntryFor(byte);
     if (entry < 0) return {};
     QStringList strokes;

@@ -34,6 +34,7 @@ struct KeyboardLayoutInfo {
     int codePage = kDefaultCodePage;  // converts the layout's bytes to Unicode
     int layoutCharset = 1;
     int displayCharset = 1;           // the layout's, when the chosen face has it
+    std::unique_ptr<IKeyTranslator> translator;  // opened with the key map, on first use
     std::unique_ptr<CCharKeyMap> keyMap;  // built on first use
 };
 

@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "CPenmarkDlg.h"
+#include "CProgressPanel.h"
 #include "FontCatalog.h"
 #include "FontFiles.h"
 #include "FontInstall.h"
@@ -30,15 +31,6 @@ constexpr int kStrSelectFile = 61302;
 constexpr int kStrSaving = 62192;
 // Below this major version the platform needs a font resource file beside the font.
 constexpr int kResourceFileMajor = 4;
-
-QString Text(int id) { return QString::fromUtf8(GetString(id)); }
-
-QLabel* Label(int id, QWidget* parent) {
-    auto* label = new QLabel(Text(id), parent);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 
 bool OldPlatform() { return GetPlatformVersion().major < kResourceFileMajor; }
 
@@ -93,17 +85,9 @@ CSaveFontPage::CSaveFontPage(QWidget* parent) : CWizardPage(PageText::kTitleStep
     SetControlId(m_pNewName, IDC_NEW_NAME);
     grid->addWidget(m_pNewName, row++, 1, 1, 2);
     grid->setRowStretch(row++, 1);
-    m_pSaving = Label(kStrSaving, this);
-    SetControlId(m_pSaving, IDC_SAVING_TEXT);
-    grid->addWidget(m_pSaving, row++, 0, 1, 3);
-    m_pProgress = new QProgressBar(this);
-    m_pProgress->setTextVisible(false);
-    SetControlId(m_pProgress, IDC_SAVING_PROGRESS);
-    grid->addWidget(m_pProgress, row++, 0, 1, 3);
-    m_pEscText = Label(kPressEsc, this);
-    SetControlId(m_pEscText, IDC_SAVE_ESC_TEXT);
-    grid->addWidget(m_pEscText, row++, 0, 1, 3);
-    ShowProgress(false);
+    m_pProgressPanel = std::make_unique<CProgressPanel>(
+        this, grid, row, 3, kStrSaving, CProgressPanel::Ids{IDC_SAVING_TEXT, IDC_SAVING_PROGRESS, IDC_SAVE_ESC_TEXT},
+        false);
 
     WriteFields();
     connect(m_pSuffix, &QLineEdit::textChanged, this, [this] {
@@ -121,6 +105,8 @@ CSaveFontPage::CSaveFontPage(QWidget* parent) : CWizardPage(PageText::kTitleStep
     connect(m_pCopy, &QCheckBox::toggled, this, [this] { ReadFields(); });
     connect(m_pBrowse, &QPushButton::clicked, this, &CSaveFontPage::OnBrowse);
 }
+
+CSaveFontPage::~CSaveFontPage() = default;
 
 std::string CSaveFontPage::DefaultFile() const {
     // The program's own folder is not the user's to write in: the last folder chosen for
@@ -182,32 +168,9 @@ void CSaveFontPage::OnBrowse() {
     UpdateButtons();
 }
 
-int CSaveFontPage::OnProgress(int code, intptr_t param) {
-    switch (code) {
-        case ProgressCode::kPosition:
-            m_pProgress->setValue(int(param));
-            break;
-        case ProgressCode::kRange: {
-            const auto* range = reinterpret_cast<const int32_t*>(param);
-            if (range) m_pProgress->setRange(range[0], range[1]);
-            break;
-        }
-        case ProgressCode::kShowProgress:
-            m_pProgress->setValue(0);
-            ShowProgress(true);
-            break;
-        case ProgressCode::kHideProgress:
-            ShowProgress(false);
-            break;
-    }
-    return 0;
-}
+int CSaveFontPage::OnProgress(int code, intptr_t param) { return m_pProgressPanel->OnProgress(code, param); }
 
-void CSaveFontPage::ShowProgress(bool show) {
-    m_pSaving->setVisible(show);
-    m_pProgress->setVisible(show);
-    m_pEscText->setVisible(show);
-}
+QProgressBar* CSaveFontPage::ProgressBar() const { return m_pProgressPanel->Bar(); }
 
 bool CSaveFontPage::FontsFolderTarget(std::string& target, std::string& registered) {
     std::string dir, name, ext;

@@ -2,10 +2,12 @@
 // it for the user (copied into, or linked from, the user's font folder).
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "CWizardPage.h"
 
+class CProgressPanel;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -27,6 +29,7 @@ class CSaveFontPage : public CWizardPage {
     Q_OBJECT
 public:
     explicit CSaveFontPage(QWidget* parent = nullptr);
+    ~CSaveFontPage() override;
 
     bool CanGoNext() const override;
     int OnWizardNext() override;
@@ -47,7 +50,7 @@ public:
     QLineEdit* NewNameBox() const { return m_pNewName; }
     QCheckBox* InstallBox() const { return m_pInstall; }
     QCheckBox* CopyBox() const { return m_pCopy; }
-    QProgressBar* ProgressBar() const { return m_pProgress; }
+    QProgressBar* ProgressBar() const;
     QPushButton* BrowseButton() const { return m_pBrowse; }
 
 private:
@@ -55,7 +58,6 @@ private:
     void ReadFields();
     void WriteFields();
     void OnBrowse();
-    void ShowProgress(bool show);
     std::string DefaultFile() const;
     // The file in the font folder for a copy and the name the install gets; false (after
     // the message) when the page must stay.
@@ -68,7 +70,5 @@ private:
     QPushButton* m_pBrowse = nullptr;
     QCheckBox* m_pInstall = nullptr;
     QCheckBox* m_pCopy = nullptr;
-    QLabel* m_pSaving = nullptr;
-    QProgressBar* m_pProgress = nullptr;
-    QLabel* m_pEscText = nullptr;
+    std::unique_ptr<CProgressPanel> m_pProgressPanel;
 };

@@ -24,6 +24,7 @@
 #include "CImageView.h"
 #include "COpenImagePage.h"
 #include "CPenmarkDlg.h"
+#include "EscWhenShown.h"
 #include "CSelectAreaPage.h"
 #include "Error.h"
 #include "ImageFormatRegistry.h"
@@ -73,25 +74,6 @@ MonoImage Strokes(int w, int h) {
         }
     return img;
 }
-
-// Presses Esc on the sheet when the widget it watches is shown.
-class EscWhenShown : public QObject {
-public:
-    explicit EscWhenShown(QWidget* target) : m_target(target) {}
-    bool pressed = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Show && !pressed) {
-            pressed = true;
-            QCoreApplication::postEvent(m_target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-        }
-        return false;
-    }
-
-private:
-    QWidget* m_target;
-};
 
 struct ImagePagesTest : ::testing::Test {
     // A folder per test: ctest runs the cases side by side.

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "CPenmarkDlg.h"
+#include "EscWhenShown.h"
 #include "CSaveFontPage.h"
 #include "FontCatalog.h"
 #include "FontFiles.h"
@@ -66,25 +67,6 @@ bool HaveOracles() {
     return ::access("/usr/bin/ots-sanitize", X_OK) == 0 && ::access("/usr/bin/fc-list", X_OK) == 0 &&
            Shell("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") == 0;
 }
-
-// Presses Esc on the sheet when the widget it watches is shown.
-class EscWhenShown : public QObject {
-public:
-    explicit EscWhenShown(QWidget* target) : m_target(target) {}
-    bool pressed = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Show && !pressed) {
-            pressed = true;
-            QCoreApplication::postEvent(m_target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-        }
-        return false;
-    }
-
-private:
-    QWidget* m_target;
-};
 
 struct SavePageTest : ::testing::Test {
     // A folder per test: ctest runs the cases side by side.
