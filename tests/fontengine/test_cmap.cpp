@@ -180,12 +180,18 @@ TEST(Cmap, MappingGoesWhereTheFormatCanHoldIt) {
     EXPECT_EQ(s->glyphForCode(0x4E00), 9);
     EXPECT_EQ(sym.addSubtable(9, 9), nullptr);
 
-    // Macintosh Roman format 0 takes codes below 256 and glyph indices below 256.
+    // Macintosh Roman format 0 takes its own codes and glyph indices below 256: the
+    // bullet is its byte 0xA5, e acute 0x8E; a star has no code there.
     cmapTABLE mac(nullptr);
     mac.reset();
     mac.addSubtable(1, 0);
     EXPECT_TRUE(mac.mapCodeToGlyph(0x41, 200));
-    EXPECT_FALSE(mac.mapCodeToGlyph(0x2022, 5));
+    EXPECT_TRUE(mac.mapCodeToGlyph(0x2022, 5));
+    EXPECT_EQ(mac.findSubtable(1, 0)->glyphForCode(0xA5), 5);
+    EXPECT_TRUE(mac.mapCodeToGlyph(0xE9, 6));
+    EXPECT_EQ(mac.findSubtable(1, 0)->glyphForCode(0x8E), 6);
+    EXPECT_EQ(mac.findSubtable(1, 0)->glyphForCode(0xE9), 0);  // there 0xE9 is E grave
+    EXPECT_FALSE(mac.mapCodeToGlyph(0x2605, 5));
     EXPECT_FALSE(mac.mapCodeToGlyph(0x42, 3000));
     EXPECT_EQ(mac.findSubtable(1, 0)->glyphForCode(0x42), 0);
 
@@ -209,6 +215,52 @@ TEST(Cmap, MappingGoesWhereTheFormatCanHoldIt) {
     auto back = ReadCmap(WriteCmap(*t));
     EXPECT_EQ(back->findSubtable(3, 10)->glyphForCode(0x1F600), 401);
     EXPECT_EQ(back->findSubtable(1, 0)->glyphForCode(255), 3);
+}
+
+// East Asian subtables number characters by their own encodings: the kanji for "middle"
+// is 0x9286 in Shift-JIS, 0xA4A4 in Big5, 0xD6D0 in GBK, 0xF1E9 in Wansung and 0xF3E9
+// in Johab (Python's codecs agree). A format 2 subtable holds a two-byte code only behind a lead
+// byte it has, and reports nothing else as mapped.
+TEST(Cmap, EastAsianCodesAndFormat2HoldOnlyWhatTheyWrite) {
+    cmapTABLE t(nullptr);
+    t.reset();
+    TTcmapSubtable* sjis = t.addSubtable(3, 2);
+    TTcmapSubtable* wansung = t.addSubtable(3, 5);
+    ASSERT_EQ(sjis->format, 2);
+    for (TTcmapSubtable* s : {sjis, wansung})
+        for (uint32_t lead = 0x81; lead <= 0xFE; ++lead) s->m_twoByte[lead] = lead != 0xA0 || s == wansung;
+    for (auto [platform, encoding] : {std::pair{3, 3}, {3, 4}, {3, 6}}) t.addSubtable(uint16_t(platform), uint16_t(encoding));
+    ASSERT_TRUE(t.mapCodeToGlyph(0x4E2D, 77));
+    const std::pair<std::pair<int, int>, uint32_t> expected[] = {
+        {{3, 2}, 0x9286}, {{3, 3}, 0xA4A4}, {{3, 4}, 0xD6D0}, {{3, 5}, 0xF1E9}, {{3, 6}, 0xF3E9}};
+    for (const auto& [pair, code] : expected) {
+        const TTcmapSubtable* s = t.findSubtable(uint16_t(pair.first), uint16_t(pair.second));
+        EXPECT_EQ(s->glyphForCode(code), 77) << pair.first << "," << pair.second;
+        EXPECT_EQ(s->glyphForCode(0x4E2D), 0) << pair.first << "," << pair.second;
+    }
+    // Written and read back, the format 2 subtables still hold it.
+    auto back = ReadCmap(WriteCmap(t));
+    EXPECT_EQ(back->findSubtable(3, 2)->glyphForCode(0x9286), 77);
+    EXPECT_EQ(back->findSubtable(3, 5)->glyphForCode(0xF1E9), 77);
+
+    // Half-width katakana A is the one-byte code 0xB1 in Shift-JIS; U+00E9 has no
+    // Shift-JIS code at all.
+    cmapTABLE f2(nullptr);
+    f2.reset();
+    TTcmapSubtable* s = f2.addSubtable(3, 2);
+    s->m_twoByte[0x82] = true;
+    EXPECT_TRUE(f2.mapCodeToGlyph(0xFF71, 5));
+    EXPECT_EQ(s->glyphForCode(0xB1), 5);
+    EXPECT_FALSE(f2.mapCodeToGlyph(0xE9, 6));
+    // Kanji for "middle" is 0x9286: 0x92 starts no two-byte code in this table, so the
+    // code cannot be written and the build must hear that.
+    EXPECT_FALSE(f2.mapCodeToGlyph(0x4E2D, 7));
+    EXPECT_EQ(s->glyphForCode(0x9286), 0);
+    // A one-byte code whose byte leads two-byte codes cannot be held either.
+    s->m_twoByte[0xB1] = true;
+    EXPECT_FALSE(f2.mapCodeToGlyph(0xFF71, 8));
+    auto read = ReadCmap(WriteCmap(f2));
+    EXPECT_EQ(read->findSubtable(3, 2)->glyphForCode(0xB1), 0);
 }
 
 TEST(Cmap, DamagedSubtablesStayBoundedAndUnchanged) {

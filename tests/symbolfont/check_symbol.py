@@ -4,7 +4,8 @@ usage: check_symbol.py SUFFIX ORIGINAL BUILT CODE [ORIGINAL BUILT CODE ...]
 
 For each built font: one glyph more, and every per-glyph table (hmtx, loca, LTSH,
 hdmx, vmtx, post names) agrees with the new count; every character map that can hold
-CODE points it at the new glyph (Symbol maps at 0xF000 plus its code page 1252 byte),
+CODE points it at the new glyph at the code CODE has in its encoding (Symbol maps at
+0xF000 plus its code page 1252 byte, Macintosh and East Asian maps at their own codes),
 every other mapping, outline and advance is unchanged; the family and full names carry
 SUFFIX; the new glyph is a ring: ink on its middle circle, paper in its hole and around
 it. Prints one line per failure and exits 1 when there is any.
@@ -22,11 +23,30 @@ def fail(font, what):
     failures.append("%s: %s" % (font, what))
 
 
-def symbol_code(code):
-    try:
-        return 0xF000 + chr(code).encode("cp1252")[0]
-    except (UnicodeEncodeError, ValueError):
-        return None
+# The subtables whose codes are not Unicode, by the codec that gives their codes.
+CODECS = {(1, 0): "mac_roman", (1, 1): "shift_jis", (1, 2): "big5", (1, 3): "euc_kr", (1, 25): "gb2312",
+          (3, 2): "cp932", (3, 3): "cp950", (3, 4): "gbk", (3, 5): "cp949", (3, 6): "johab"}
+
+
+def target_code(platform, encoding, code):
+    """The code the character should have in a subtable; None when it has none there."""
+    if (platform, encoding) == (3, 0):
+        try:
+            return 0xF000 + chr(code).encode("cp1252")[0]
+        except (UnicodeEncodeError, ValueError):
+            return code
+    codec = CODECS.get((platform, encoding))
+    if codec:
+        try:
+            b = chr(code).encode(codec)
+        except UnicodeEncodeError:
+            return None
+        return b[0] if len(b) == 1 else (b[0] << 8 | b[1]) if len(b) == 2 else None
+    if platform == 1:
+        return code if code < 0x80 else None
+    if platform == 0 or (platform, encoding) in ((3, 1), (3, 10), (2, 1)):
+        return code
+    return None
 
 
 def can_hold(table, code, glyph_index):
@@ -65,9 +85,7 @@ def check(suffix, original, built, code):
         if tb is None:
             fail(built, "cmap (%d, %d) lost" % (ta.platformID, ta.platEncID))
             continue
-        target = code
-        if ta.platformID == 3 and ta.platEncID == 0:
-            target = symbol_code(code)
+        target = target_code(ta.platformID, ta.platEncID, code)
         old = {c: order_a.index(g) for c, g in ta.cmap.items()}
         now = {c: order_b.index(g) for c, g in tb.cmap.items()}
         if target is not None and can_hold(ta, target, n):

@@ -373,6 +373,9 @@ int TTcmapSubtable::parse(const uint8_t* cmap, size_t cmapSize, uint32_t offset)
 bool TTcmapSubtable::setGlyphForCode(uint32_t code, uint16_t glyph) {
     if (m_bCarried || code >= m_map.size()) return false;
     if (format == 0 && glyph > 0xFF) return false;
+    // Format 2 holds a one-byte code only where its byte starts no two-byte code, and a
+    // two-byte code only behind a lead byte the table already has.
+    if (format == 2 && (code < kByteCodes ? m_twoByte[code] : !m_twoByte[code >> 8])) return false;
     uint16_t old = m_map[code];
     m_map[code] = glyph;
     if (format == 2 || format == 4 || format == 6) {

@@ -6,16 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "GlyphNames.h"
+#include <new>
+#include <optional>
+
 #include "TTDump.h"
 #include "TTF.h"
-#include "glyfTABLE.h"
-
-#include <algorithm>
-#include <new>
-#include <vector>
 
 #include "ByteOrder.h"
+#include "CmapCodes.h"
 #include "CmapEncodings.h"
 #include "TTBytes.h"
 
@@ -66,18 +64,22 @@ bool cmapTABLE::mapCodeToGlyph(uint32_t code, uint16_t glyph) {
     bool changed = false;
     for (size_t i = 0; i < subtableCount(); ++i) {
         TTcmapSubtable* s = subtable(i);
-        uint32_t c = code;
-        if (s->recordCount() && s->record(0)->platformID == 3 && s->record(0)->encodingID == 0) {
-            for (uint32_t b = 0; b < 256; ++b)
-                if (AnsiToUnicode[b] == code) {
-                    c = 0xF000 + b;
-                    break;
-                }
-        }
-        if (s->setGlyphForCode(c, glyph)) changed = true;
+        if (!s->recordCount()) continue;
+        std::optional<uint32_t> c = subtableCode(*s->record(0), code);
+        // A subtable whose encoding has no code for the character is left as it is.
+        if (c && s->setGlyphForCode(*c, glyph)) changed = true;
     }
     if (changed) setState(TTSource::Calculated);
     return changed;
+}
+
+std::optional<uint32_t> cmapTABLE::subtableCode(const TTcmapTable& record, uint32_t code) {
+    if (record.platformID == 3 && record.encodingID == 0) {
+        for (uint32_t b = 0; b < 256; ++b)
+            if (AnsiToUnicode[b] == code) return 0xF000 + b;
+        return code;
+    }
+    return CodeInEncoding(record.platformID, record.encodingID, code);
 }
 
 int cmapTABLE::readBody() {

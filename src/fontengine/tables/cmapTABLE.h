@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "TTF_TABLE.h"
 #include "TTcmapSubtable.h"
@@ -32,9 +33,14 @@ public:
     // The pair's subtable, made with the list's format for the pair when there is none;
     // nullptr for a pair the encoding list does not have.
     TTcmapSubtable* addSubtable(uint16_t platformID, uint16_t encodingID);
-    // Points code at glyph in every subtable that can hold it (codes of a Symbol
-    // subtable move to 0xF000 plus their code page 1252 byte); true when any changed.
+    // Points the Unicode character code at glyph in every subtable that can hold it,
+    // each in its own encoding; true when any changed.
     bool mapCodeToGlyph(uint32_t code, uint16_t glyph);
+    // The code of a Unicode character in the encoding of record's subtable: a Symbol
+    // subtable's at 0xF000 plus its code page 1252 byte (the code itself when the code
+    // page lacks it), Macintosh and East Asian ones translated, none when the
+    // encoding has no code for it.
+    static std::optional<uint32_t> subtableCode(const TTcmapTable& record, uint32_t code);
 
     uint16_t version = 0;
 };
