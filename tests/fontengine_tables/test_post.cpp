@@ -100,22 +100,29 @@ TEST(Post, Format25OffsetsIntoTheStandardList) {
     EXPECT_EQ(Names(font), (std::vector<std::string>{".notdef", "A", ".null"}));
 }
 
-TEST(Post, Format3IsWrittenAsFormat2WithANamePerGlyph) {
-    TTF font;
-    SetGlyphs(font, std::vector<GlyphSpec>(3));
-    postTABLE* post = Install<postTABLE>(font, TTIndex::post, Header(postTABLE::kFormat3));
-    Bytes out = WriteTable(*post);
-    ASSERT_EQ(out.size(), 32u + 2 + 3 * 2);
-    EXPECT_EQ(Get32(out, 0), postTABLE::kFormat2);
-    EXPECT_EQ(Get16(out, 32), 3);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Get16(out, 34 + 2 * size_t(i)), 1);  // ".null"
+// A font without glyph names keeps none, and so does one whose name format is not read:
+// names made up on writing would all be glyph 0's.
+TEST(Post, FontsWithoutNamesStayFormat3) {
+    for (uint32_t format : {postTABLE::kFormat3, uint32_t(0x00040000)}) {
+        TTF font;
+        SetGlyphs(font, std::vector<GlyphSpec>(3));
+        Bytes in = Header(format);
+        Be(in).u16(7);  // a format 4 table's per-glyph words
+        postTABLE* post = Install<postTABLE>(font, TTIndex::post, in);
+        Bytes out = WriteTable(*post);
+        ASSERT_EQ(out.size(), 32u) << std::hex << format;
+        EXPECT_EQ(Get32(out, 0), postTABLE::kFormat3);
+        EXPECT_EQ(Bytes(out.begin() + 4, out.end()), Bytes(in.begin() + 4, in.begin() + 32));
+    }
 }
 
 TEST(Post, NameAssignmentUsesStandardIndicesAndNumbersTheRest) {
     TTF font;
     SetGlyphs(font, {{500, 0, 0, ".notdef"}, {500, 0, 0, "A"}, {500, 0, 0, "dup"}, {500, 0, 0, "dup"},
                      {500, 0, 0, "Penmark"}, {500, 0, 0, std::string(300, 'x')}, {500, 0, 0, "A"}});
-    postTABLE* post = Install<postTABLE>(font, TTIndex::post, Header(postTABLE::kFormat3));
+    Bytes in = Header(postTABLE::kFormat2);
+    Be(in).u16(0);  // no glyph listed: each keeps the name it has
+    postTABLE* post = Install<postTABLE>(font, TTIndex::post, in);
     Bytes out = WriteTable(*post);
     std::vector<int> indices;
     for (size_t i = 0; i < 7; ++i) indices.push_back(Get16(out, 34 + 2 * i));

@@ -6,14 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "GlyphNames.h"
 #include "TTDump.h"
-#include "TTF.h"
-#include "glyfTABLE.h"
-
-#include <algorithm>
-#include <string>
-#include <vector>
 
 #include "GlyphNames.h"
 #include "TTBytes.h"
@@ -104,6 +97,15 @@ int postTABLE::readBody() {
 
 int postTABLE::writeBody() {
     if (!beginWrite()) return error();
+    // A font that names no glyphs (format 3, or a format whose names are not read) is
+    // written without names: a list made up now would give every glyph glyph 0's name.
+    if (FormatType != kFormat1 && FormatType != kFormat2 && FormatType != kFormat25) {
+        FormatType = kFormat3;
+        std::vector<uint8_t> bytes;
+        writeHeader(bytes);
+        writeBytes(bytes);
+        return error();
+    }
     TTF* f = font();
     glyfTABLE* g = f ? f->glyf() : nullptr;
     size_t glyphs = g ? g->glyphCount() : 0;
@@ -137,6 +139,16 @@ int postTABLE::writeBody() {
     FormatType = kFormat2;
     std::vector<uint8_t> bytes;
     bytes.reserve(kHeaderSize + 2 + glyphs * 2 + strings.size());
+    writeHeader(bytes);
+    ByteWriter w(bytes);
+    w.u16(uint16_t(glyphs));
+    for (uint16_t index : indices) w.u16(index);
+    w.bytes(strings.data(), strings.size());
+    writeBytes(bytes);
+    return error();
+}
+
+void postTABLE::writeHeader(std::vector<uint8_t>& bytes) const {
     ByteWriter w(bytes);
     w.u32(FormatType);
     w.u32(ItalicAngle);
@@ -147,11 +159,6 @@ int postTABLE::writeBody() {
     w.u32(maxMemType42);
     w.u32(minMemType1);
     w.u32(maxMemType1);
-    w.u16(uint16_t(glyphs));
-    for (uint16_t index : indices) w.u16(index);
-    w.bytes(strings.data(), strings.size());
-    writeBytes(bytes);
-    return error();
 }
 
 void postTABLE::dumpLines(FILE* out) {

@@ -1,8 +1,10 @@
 // The PostScript table. The glyph names live in the glyphs; reading gives each glyph
-// its name (formats 1, 2 and 2.5), writing always lists every glyph's name (format 2).
+// its name (formats 1, 2 and 2.5), writing lists every glyph's name (format 2), or none
+// for a font that has none (format 3).
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "TTF_TABLE.h"
 
@@ -37,9 +39,13 @@ public:
     void assign(const TTObject& other) override;
     int readBody() override;
     // Format 2: own names equal to a standard name take its index, the others are
-    // numbered from 258 in glyph order, each with its own string.
+    // numbered from 258 in glyph order, each with its own string. A font without names
+    // keeps format 3, the header alone.
     int writeBody() override;
     void reset() override;
     // The names live in the glyphs, so they follow any glyph count.
     int followGlyphCount(uint32_t, uint32_t) override { return TTError::kOk; }
+
+private:
+    void writeHeader(std::vector<uint8_t>& bytes) const;
 };
