@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <new>
+#include <unordered_set>
 #include <vector>
 
 #include "TTBytes.h"
@@ -176,11 +177,15 @@ int TTF::readDirectory(TTStream* stream) {
     }
     if (count && readUnits(dir.data(), 1, dir.size()) != dir.size()) return error();
     ByteCursor d(dir);
+    std::unordered_set<uint32_t> seen;
     for (uint16_t i = 0; i < count; ++i) {
         uint32_t tag = d.u32();
         uint32_t checksum = d.u32();
         uint32_t offset = d.u32();
         uint32_t length = d.u32();
+        // A tag listed again keeps its first entry: a font written with both would be
+        // refused by every reader.
+        if (!seen.insert(tag).second) continue;
         int index = TableRegistry::indexOf(tag);
         if (index >= 0) {
             setSlot(index, addTable(TableRegistry::create(index, this, length, checksum, offset)));

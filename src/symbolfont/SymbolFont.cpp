@@ -17,6 +17,7 @@
 #include "hdmxTABLE.h"
 #include "headTABLE.h"
 #include "nameTABLE.h"
+#include "vmtxTABLE.h"
 
 namespace {
 
@@ -38,29 +39,39 @@ private:
     int m_fd;
 };
 
-// A new file beside path, created exclusively with the usual permissions; the file is
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new file beside target, created exclusively; it takes the permissions of the file it
+// will replace, or the usual ones (0666 less the umask) when there is none. The file is
 // removed again unless it is kept.
 class TempFile {
 public:
-    explicit TempFile(const std::string& target) {
-        std::string dir = ".";
-        size_t slash = target.rfind('/');
-        if (slash != std::string::npos) dir = slash == 0 ? "/" : target.substr(0, slash);
+    explicit TempFile(const std::string& target) : m_dir(FolderOf(target)) {
         auto seed = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
         for (int attempt = 0; attempt < 100; ++attempt) {
             char name[64];
             std::snprintf(name, sizeof name, "/.penmark-%d-%llx.tmp", int(::getpid()),
                           static_cast<unsigned long long>(seed + uint64_t(attempt) * 7919));
-            std::string candidate = dir + name;
+            std::string candidate = m_dir + name;
             int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 m_path = candidate;
                 m_fd = fd;
-                return;
+                break;
             }
             if (errno != EEXIST) break;
         }
-        m_error = errno ? errno : EEXIST;
+        if (m_fd < 0) {
+            m_error = errno ? errno : EEXIST;
+            return;
+        }
+        struct stat replaced {};
+        if (::stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode))
+            ::fchmod(m_fd, replaced.st_mode & 0777);
     }
     ~TempFile() {
         if (m_fd >= 0) ::close(m_fd);
@@ -68,10 +79,11 @@ public:
     }
     int fd() const { return m_fd; }
     int error() const { return m_error; }
-    // Closes the file and moves it to target; an errno value on failure.
+    // Puts the file on disk, moves it to target and puts the folder's new entry on disk
+    // too, so that a power cut leaves either the old file or the whole new one. An errno
+    // value on failure.
     int commit(const std::string& target) {
-        // No fsync: replacing a file by rename is what file systems order safely, and a
-        // forced flush would cost more than the whole build.
+        if (::fsync(m_fd) != 0) return errno;
         if (::close(m_fd) != 0) {
             m_fd = -1;
             return errno;
@@ -79,10 +91,15 @@ public:
         m_fd = -1;
         if (::rename(m_path.c_str(), target.c_str()) != 0) return errno;
         m_kept = true;
+        Fd dir(::open(m_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        // The file is in place; a folder that cannot be flushed (some network file
+        // systems refuse) does not make the build fail.
+        if (dir.get() >= 0) ::fsync(dir.get());
         return 0;
     }
 
 private:
+    std::string m_dir;
     std::string m_path;
     int m_fd = -1;
     int m_error = 0;
@@ -128,6 +145,8 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
     const char* name = AnsiGlyphName(code);
     converted.glyph->m_name.index = 65535;
     converted.glyph->m_name.text = name ? name : "Penmark";
+    // In vertical text the symbol advances as the font's other glyphs do.
+    if (auto* vmtx = font.get<vmtxTABLE>(TTIndex::vmtx)) converted.glyph->m_nAdvanceHeight = vmtx->usualAdvanceHeight();
     TTGLYPH* added = font.glyf()->addGlyph(std::move(converted.glyph));
     if (!added) return font.glyf()->error() ? font.glyf()->error() : 3;
     font.setState(TTSource::Calculated);

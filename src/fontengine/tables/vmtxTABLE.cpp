@@ -2,19 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
-
-#include "GlyphNames.h"
-#include "TTDump.h"
-#include "TTF.h"
-#include "glyfTABLE.h"
-
-#include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 #include "TTBytes.h"
+#include "TTDump.h"
 #include "TTF.h"
 #include "glyfTABLE.h"
 #include "vheaTABLE.h"
@@ -91,6 +83,25 @@ int vmtxTABLE::writeBody() {
     }
     writeBytes(bytes);
     return error();
+}
+
+uint16_t vmtxTABLE::usualAdvanceHeight() const {
+    TTF* f = font();
+    glyfTABLE* g = f ? f->glyf() : nullptr;
+    vheaTABLE* v = VerticalHeader(*this);
+    if (!g || !v || !data().empty()) return 0;
+    std::unordered_map<uint16_t, uint32_t> counts;
+    uint16_t best = 0;
+    uint32_t bestCount = 0;
+    for (size_t i = 0; i < g->glyphCount(); ++i) {
+        uint16_t advance = g->glyph(i)->m_nAdvanceHeight;
+        if (advance == 0) continue;
+        uint32_t n = ++counts[advance];
+        if (n > bestCount || (n == bestCount && advance < best)) best = advance, bestCount = n;
+    }
+    if (bestCount) return best;
+    int height = int(v->ascent) - int(v->descent);
+    return height > 0 && height <= 0xFFFF ? uint16_t(height) : 0;
 }
 
 void vmtxTABLE::dumpLines(FILE* out) {

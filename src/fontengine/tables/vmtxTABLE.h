@@ -16,4 +16,7 @@ public:
     int readBody() override;
     int writeBody() override;
     int followGlyphCount(uint32_t oldCount, uint32_t newCount) override;
+    // The advance height a new glyph takes: the most common one of the font's glyphs,
+    // else the vertical header's ascent minus its descent; 0 without glyphs or header.
+    uint16_t usualAdvanceHeight() const;
 };
