@@ -221,6 +221,7 @@ void CPenmarkDocument::RebuildGlyph() {
     PlacementParams params{m_nSize, m_nVertPos, m_nLeftSpace, m_nRightSpace, m_nUnitsPerEm};
     PlacementResult placed = PlaceGlyph(*m_pTracedOutline, params, *m_pGlyph);
     m_bUnplaceable = !placed.placed;
+    m_bOutOfRange = placed.overflow;
     m_nGlyphWidth = placed.width;
     m_nGlyphHeight = placed.height;
     CGlyphUpdateHint hint;
@@ -274,11 +275,10 @@ void CPenmarkDocument::SetVerticalPosition(int32_t percent) {
     percent = std::clamp(percent, GlyphLimits::kVertMin, GlyphLimits::kVertMax);
     if (percent == m_nVertPos) return;
     int32_t dy = PercentOf(percent, m_nGlyphHeight) - PercentOf(m_nVertPos, m_nGlyphHeight);
+    // A move past the coordinate range is not made; the position stays.
+    if (m_pGlyph && !MoveGlyphPoints(*m_pGlyph, 0, dy)) return;
     m_nVertPos = percent;
-    if (m_pGlyph) {
-        MoveGlyphPoints(*m_pGlyph, 0, dy);
-        SendGlyphMoved();
-    }
+    if (m_pGlyph) SendGlyphMoved();
 }
 
 void CPenmarkDocument::ClampMove(int32_t& dx, int32_t& dy) const {
@@ -293,20 +293,23 @@ void CPenmarkDocument::ClampMove(int32_t& dx, int32_t& dy) const {
 void CPenmarkDocument::MoveGlyph(int32_t dx, int32_t dy) {
     ClampMove(dx, dy);
     if (dx == 0 && dy == 0) return;
+    if (m_pGlyph && !MoveGlyphPoints(*m_pGlyph, m_nGlyphWidth * dx / 100, m_nGlyphHeight * dy / 100)) return;
     m_nLeftSpace += dx;
     m_nUserLeftSpace = m_nLeftSpace;
     m_nRightSpace -= dx;
     m_nUserRightSpace = m_nRightSpace;
     m_nVertPos += dy;
-    if (m_pGlyph) {
-        MoveGlyphPoints(*m_pGlyph, m_nGlyphWidth * dx / 100, m_nGlyphHeight * dy / 100);
-        SendGlyphMoved();
-    }
+    if (m_pGlyph) SendGlyphMoved();
 }
 
 bool CPenmarkDocument::SaveFont(const std::string& dest, const std::string& suffix) {
     if (m_bUnplaceable || !m_pGlyph) {
         m_nLastError = kGlyphUnplaceable;
+        return false;
+    }
+    // Refused before anything is written: the font would get wrapped coordinates.
+    if (m_bOutOfRange) {
+        m_nLastError = SymbolFontError::kTooLarge;
         return false;
     }
     const ProgressFn& progress = m_services.progress;

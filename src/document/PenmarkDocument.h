@@ -93,6 +93,8 @@ public:
 
     // True when the last rebuild could not place the tracing (it has no height).
     bool GlyphUnplaceable() const { return m_bUnplaceable; }
+    // The size or spaces put the placed glyph past 16-bit coordinates: it cannot be saved.
+    bool GlyphOutOfRange() const { return m_bOutOfRange; }
 
     // Owned data.
     std::unique_ptr<MonoImage> m_pImage;
@@ -128,6 +130,7 @@ protected:
     const ImageFormatRegistry* m_pRegistry = nullptr;
     std::vector<FileFilter> m_imageFilters;
     bool m_bUnplaceable = false;
+    bool m_bOutOfRange = false;
     int m_nLastError = 0;
 };
 

@@ -16,6 +16,9 @@ struct PlacementParams {
 
 struct PlacementResult {
     bool placed = false;  // false: the tracing has no height, nothing could be scaled
+    // The spaces or the size put a coordinate or the advance past 16 bits: the glyph
+    // shown is cut to the range and must not go into a font.
+    bool overflow = false;
     int32_t width = 0;    // W, the placed box's width in design units
     int32_t height = 0;   // H, its height
 };
@@ -28,8 +31,12 @@ PlacementResult PlaceGlyph(const Outline& traced, const PlacementParams& params,
                            GlyphOutline& glyph);
 
 // Moves every point of the glyph by (dx, dy) as 16-bit offsets, and its stored box with
-// it; width, height and advance stay.
-void MoveGlyphPoints(GlyphOutline& glyph, int32_t dx, int32_t dy);
+// it; width, height and advance stay. A move that would take the box past 16 bits is
+// not made: false.
+bool MoveGlyphPoints(GlyphOutline& glyph, int32_t dx, int32_t dy);
+
+// Whether box moved by (dx, dy) stays inside 16-bit coordinates.
+bool BoxFitsAfterMove(const GlyphBox& box, int64_t dx, int64_t dy);
 
 // trunc(percent * extent * 0.01), the product taken in double precision.
 int32_t PercentOf(int32_t percent, int32_t extent);

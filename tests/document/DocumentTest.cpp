@@ -5,9 +5,12 @@
 #include <map>
 
 #include "Error.h"
+#include "Oracles.h"
 #include "Hints.h"
 #include "TestPictures.h"
 #include "PenmarkDocument.h"
+#include "StringIds.h"
+#include "SymbolFont.h"
 
 namespace {
 
@@ -341,7 +344,7 @@ TEST_F(DocumentTest, SaveFontReportsProgressAroundTheEngine) {
     std::string font = std::string(PENMARK_TEST_TMP) + "/base.ttf";
     std::string cmd = "/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
                       "/tests/symbolfont/derive_font.py '" + src + "' '" + font + "' post3";
-    if (std::system(cmd.c_str()) != 0) GTEST_SKIP() << "fonts-liberation2 or fontTools missing";
+    PENMARK_NEED(std::system(cmd.c_str()) == 0, "fonts-liberation2 or fontTools");
     std::vector<int32_t> codes;
     PlatformServices services;
     services.progress = [&](int32_t code, intptr_t) -> int32_t {
@@ -357,8 +360,19 @@ TEST_F(DocumentTest, SaveFontReportsProgressAroundTheEngine) {
     EXPECT_EQ(doc.LastLoadError(), kGlyphUnplaceable);
     EXPECT_NE(SaveFontErrorStringId(kGlyphUnplaceable), 0);
     EXPECT_TRUE(codes.empty());  // refused before any progress
-    Trace(100, 100);
+    // A signature 12 times as wide as high, at full size with 200 % left space, would
+    // reach x = 73728: refused before the font is touched, and told as too large.
+    Trace(1200, 100);
     doc.m_wCharCode = 0x41;
+    doc.SetSize(100);
+    doc.SetSpacing(200, 10, true);
+    EXPECT_TRUE(doc.GlyphOutOfRange());
+    EXPECT_FALSE(doc.SaveFont(out, "-X"));
+    EXPECT_EQ(doc.LastLoadError(), SymbolFontError::kTooLarge);
+    EXPECT_EQ(SaveFontErrorStringId(SymbolFontError::kTooLarge), StringId::kSymbolTooLarge);
+    EXPECT_TRUE(codes.empty());
+    Trace(100, 100);
+    EXPECT_FALSE(doc.GlyphOutOfRange());
     ASSERT_TRUE(doc.SaveFont(out, "-X"));
     EXPECT_EQ(codes, (std::vector<int32_t>{3, 5, 2, 1, 1, 6, 4}));
     EXPECT_EQ(ComposeNewName("Arial Bold", "Arial", "-Penmark"), "Arial-Penmark Bold");

@@ -199,3 +199,63 @@ TEST(CubicToQuadratic, PiecesStayCloseToTheCubic) {
             << "cubic " << c.p1.x << "," << c.p1.y << " pieces " << ctrl.size();
     }
 }
+
+// Piece counts and controls worked out by hand from the rule (one control where the end
+// tangents cross, then two at 0.7546 along them, then n reflected pieces), so that a
+// converter that took more pieces than it needs, or always ten, fails.
+TEST(CubicToQuadratic, TakesTheFewestPiecesThatMatch) {
+    struct Case {
+        QPointD p0, p1, p2, p3;
+        std::vector<QPointD> controls;
+    };
+    const Case cases[] = {
+        // Small quarter circle: the tangents' crossing (0, 30) is close enough.
+        {{0, 0}, {0, 20}, {10, 30}, {30, 30}, {{0, 30}}},
+        // Radius 100: the crossing is too far off; two controls at 0.7546 of the handles.
+        {{0, 0}, {0, 55}, {45, 100}, {100, 100}, {{0, 42}, {58, 100}}},
+        // Radius 1000: six reflected pieces, C1 = P0 + (1.5 / 6)(P1 - P0).
+        {{0, 0}, {0, 552}, {448, 1000}, {1000, 1000},
+         {{0, 138}, {71, 393}, {202, 616}, {384, 798}, {607, 929}, {862, 1000}}},
+        // First control on the start point: odd counts are tried, nine pieces match.
+        {{0, 0}, {0, 0}, {500, 1000}, {1000, 0},
+         {{1, 1}, {35, 65}, {102, 165}, {194, 279}, {311, 379}, {443, 444}, {594, 445}, {750, 362}, {918, 165}}},
+    };
+    for (const Case& c : cases) {
+        auto ctrl = CubicToQuadraticControls(c.p0, c.p1, c.p2, c.p3);
+        ASSERT_EQ(ctrl.size(), c.controls.size()) << "cubic to " << c.p3.x << "," << c.p3.y << " via " << c.p1.y;
+        for (size_t i = 0; i < ctrl.size(); ++i) {
+            EXPECT_EQ(ctrl[i].x, c.controls[i].x) << i;
+            EXPECT_EQ(ctrl[i].y, c.controls[i].y) << i;
+        }
+    }
+    // An S curve within 2 units nowhere short of ten pieces takes ten, untested.
+    EXPECT_EQ(CubicToQuadraticControls({0, 0}, {300, 900}, {700, -900}, {1000, 0}).size(), 10u);
+}
+
+// Sizes and spaces that would put a coordinate or the advance past 16 bits are reported,
+// and moves past the range are not made.
+TEST(Placement, CoordinatesPast16BitsAreReportedNotWrapped) {
+    GlyphOutline g;
+    PlacementParams p;
+    p.size = 100;
+    // 20 : 1 wide: 40960 units wide at full size.
+    PlacementResult wide = PlaceGlyph(Rectangle(2000, 100), p, g);
+    EXPECT_TRUE(wide.placed);
+    EXPECT_TRUE(wide.overflow);
+    // 6 : 1 is 12288 wide; a left space of 200 % moves it to 24576..36864.
+    p.leftSpace = 200;
+    EXPECT_TRUE(PlaceGlyph(Rectangle(600, 100), p, g).overflow);
+    // 11 : 1 is 22528 wide and fits, but its advance with a right space of 200 % does not.
+    p.leftSpace = 0;
+    p.rightSpace = 200;
+    EXPECT_TRUE(PlaceGlyph(Rectangle(1100, 100), p, g).overflow);
+    p.leftSpace = 100;
+    p.rightSpace = 10;
+    PlacementResult fits = PlaceGlyph(Rectangle(400, 100), p, g);
+    EXPECT_FALSE(fits.overflow);
+    g.boundingBox();
+    GlyphBox before = g.box();
+    EXPECT_FALSE(MoveGlyphPoints(g, 20000, 0));
+    EXPECT_EQ(g.boundingBox(), before);
+    EXPECT_TRUE(MoveGlyphPoints(g, -8192, 0));
+}
