@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "GlyphNames.h"
+#include "Oracles.h"
 #include "FontWideTables.h"
 #include "TableHarness.h"
 #include "cmapTABLE.h"
@@ -97,7 +98,7 @@ const std::vector<std::string>& Fixtures() {
 }
 
 TEST(RealFontTables, DebianAndBuiltFontsKeepEveryTable) {
-    if (!HaveOracles()) GTEST_SKIP() << "ots-sanitize or python3 missing (./test installs them)";
+    PENMARK_NEED(HaveOracles(), "ots-sanitize or python3 (./test installs them)");
     auto fonts = DebianFonts();
     auto built = Fixtures();
     ASSERT_FALSE(built.empty()) << "make_fixtures.py failed";
@@ -113,7 +114,7 @@ TEST(RealFontTables, DebianAndBuiltFontsKeepEveryTable) {
 }
 
 TEST(RealFontTables, BuiltFontsComeBackByteForByteWhereNothingIsRecomputed) {
-    if (!HaveOracles()) GTEST_SKIP() << "python3 missing";
+    PENMARK_NEED(HaveOracles(), "python3");
     auto built = Fixtures();
     ASSERT_FALSE(built.empty());
     std::string out = kTmp + "/extras-copy.ttf";
@@ -131,7 +132,7 @@ TEST(RealFontTables, BuiltFontsComeBackByteForByteWhereNothingIsRecomputed) {
 // The new glyph of a symbol font build: added to glyf, mapped, named, its device widths
 // added to hdmx; every table follows it.
 TEST(RealFontTables, AddedGlyphIsFollowedByEveryTable) {
-    if (!HaveOracles()) GTEST_SKIP() << "ots-sanitize or python3 missing";
+    PENMARK_NEED(HaveOracles(), "ots-sanitize or python3");
     auto built = Fixtures();
     ASSERT_FALSE(built.empty());
     std::vector<std::pair<std::string, std::string>> pairs;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "AnsiGlyphNames.h"
+#include "Oracles.h"
 #include "Placement.h"
 #include "PrivateFontFolder.h"
 #include "SymbolFont.h"
@@ -93,7 +94,7 @@ TEST(SymbolFont, GlyphNamesOfTheAnsiPositions) {
 }
 
 TEST(SymbolFont, BuildsAValidFontWithTheSymbolAtTheCharacter) {
-    if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
+    PENMARK_NEED(HaveOracles(), "fonts-liberation2, ots-sanitize or python3-fonttools");
     std::string src = Derive("post3");
     ASSERT_FALSE(src.empty());
     std::string out = Scratch() + "/built.ttf";
@@ -123,7 +124,7 @@ TEST(SymbolFont, BuildsAValidFontWithTheSymbolAtTheCharacter) {
 }
 
 TEST(SymbolFont, ScalesToTheFontsEmAndRefusesWhatWouldNotFit) {
-    if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
+    PENMARK_NEED(HaveOracles(), "fonts-liberation2, ots-sanitize or python3-fonttools");
     std::string big = Derive("em16384");
     ASSERT_FALSE(big.empty());
     std::string out = Scratch() + "/big.ttf";
@@ -141,7 +142,7 @@ TEST(SymbolFont, ScalesToTheFontsEmAndRefusesWhatWouldNotFit) {
 }
 
 TEST(SymbolFont, FailuresLeaveTheDestinationAsItWas) {
-    if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
+    PENMARK_NEED(HaveOracles(), "fonts-liberation2, ots-sanitize or python3-fonttools");
     std::string src = Derive("post3");
     ASSERT_FALSE(src.empty());
     GlyphOutline glyph = Symbol();
@@ -173,17 +174,76 @@ TEST(SymbolFont, FailuresLeaveTheDestinationAsItWas) {
 }
 
 TEST(SymbolFont, TheOutputMayReplaceTheInput) {
-    if (!HaveOracles()) GTEST_SKIP() << "fonts-liberation2, ots-sanitize or python3 missing";
+    PENMARK_NEED(HaveOracles(), "fonts-liberation2, ots-sanitize or python3-fonttools");
     std::string src = Derive("post3");
     std::string same = Scratch() + "/same.ttf";
     WriteAll(same, ReadAll(src));
     GlyphOutline glyph = Symbol();
+    // The replaced file's own mode is kept, whatever the umask.
+    ASSERT_EQ(::chmod(same.c_str(), 0600), 0);
+    mode_t old = ::umask(0022);
     ASSERT_EQ(buildSymbolFont(same.c_str(), same.c_str(), "-S", 0x42, &glyph, {}), 0);
     EXPECT_EQ(Shell("ots-sanitize '" + same + "' /dev/null > /dev/null"), 0);
     EXPECT_EQ(Check(src, same, "ok = b['maxp'].numGlyphs == n + 1"), 0);
     struct stat st {};
     ASSERT_EQ(::stat(same.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0666u & ~0022u);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // A new file takes 0666 less the umask.
+    std::string fresh = Scratch() + "/fresh.ttf";
+    ::umask(0027);
+    ASSERT_EQ(buildSymbolFont(src.c_str(), fresh.c_str(), "-S", 0x42, &glyph, {}), 0);
+    ::umask(old);
+    ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// Fonts whose maps are not Unicode, or whose tables are unusual, built end to end: each
+// result passes ots and shows fontTools the symbol where the font's encoding has the
+// character.
+TEST(SymbolFont, MapsInTheirOwnEncodingsAndUnusualTables) {
+    PENMARK_NEED(HaveOracles(), "fonts-liberation2, ots-sanitize or python3-fonttools");
+    GlyphOutline glyph = Symbol();
+    // ots takes no font without a Unicode or Symbol map: those are checked by fontTools.
+    auto build = [&](const std::string& mode, uint16_t code, int expected, bool ots = true) {
+        std::string src = Derive(mode);
+        EXPECT_FALSE(src.empty()) << mode;
+        std::string out = Scratch() + "/" + mode + "-" + std::to_string(code) + ".ttf";
+        EXPECT_EQ(buildSymbolFont(src.c_str(), out.c_str(), "-P", code, &glyph, {}), expected) << mode;
+        if (expected == 0 && ots) {
+            EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0) << mode;
+        }
+        return std::make_pair(src, out);
+    };
+    auto cmapIs = [](int platform, int encoding, uint32_t code) {
+        return "t = b['cmap'].getcmap(" + std::to_string(platform) + ", " + std::to_string(encoding) +
+               "); ok = ok and t is not None and t.cmap.get(" + std::to_string(code) + ") == g\n";
+    };
+    // Symbol: e acute is code page 1252 byte 0xE9, at 0xF0E9.
+    auto [sym, symOut] = build("symbol", 0xE9, 0);
+    EXPECT_EQ(Check(sym, symOut, cmapIs(3, 0, 0xF0E9)), 0);
+    // Macintosh Roman: e acute is byte 0x8E; a star has no code there.
+    auto [mac, macOut] = build("macsmall", 0xE9, 0, false);
+    EXPECT_EQ(Check(mac, macOut, cmapIs(1, 0, 0x8E) + "ok = ok and t.cmap.get(0xE9) == a['cmap'].getcmap(1, 0).cmap.get(0xE9)\n"), 0);
+    build("macsmall", 0x2605, SymbolFontError::kNoCharacterMap);
+    // Shift-JIS format 2: hiragana A is 0x82A0, behind the lead byte 0x82 of the digits;
+    // the kanji for "middle" 0x9286, behind a lead byte fontTools gave an empty range;
+    // e acute has no Shift-JIS code at all.
+    auto [sjis, sjisOut] = build("format2", 0x3042, 0, false);
+    EXPECT_EQ(Check(sjis, sjisOut, cmapIs(3, 2, 0x82A0) + "ok = ok and t.cmap.get(0x824F) == a['cmap'].getcmap(3, 2).cmap[0x824F]\n"), 0);
+    auto [kanji, kanjiOut] = build("format2", 0x4E2D, 0, false);
+    EXPECT_EQ(Check(kanji, kanjiOut, cmapIs(3, 2, 0x9286)), 0);
+    build("format2", 0xE9, SymbolFontError::kNoCharacterMap);
+    // Vertical metrics: the symbol advances as most glyphs do.
+    auto [vert, vertOut] = build("vertical", 0x41, 0);
+    EXPECT_EQ(Check(vert, vertOut, "ok = b['vmtx'][g][0] == 2200\n"), 0);
+    // Names dropped stay dropped: post format 3 in, format 3 out.
+    auto [post3, post3Out] = build("post3", 0x41, 0);
+    EXPECT_EQ(Check(post3, post3Out, "ok = b['post'].formatType == 3.0\n"), 0);
+    // A table listed twice keeps its first entry; the font written has one.
+    auto [dup, dupOut] = build("dupdir", 0x41, 0);
+    EXPECT_EQ(Check(dup, dupOut, "ok = b['name'].getName(1, 3, 1).toUnicode() == 'Liberation Sans-P'\n"
+                                 "ok = ok and list(b.reader.keys()).count('name') == 1\n"),
+              0);
 }
 
 #include <filesystem>
@@ -211,7 +271,7 @@ GlyphOutline TracedRing() {
 // Every font of three Debian packages takes a traced ring at a Latin-1 character and at
 // one outside code page 1252; fontTools and ots check every result.
 TEST(SymbolFont, EveryDebianFontTakesTheSymbol) {
-    if (!HaveOracles()) GTEST_SKIP() << "fonts, ots-sanitize or python3 missing";
+    PENMARK_NEED(HaveOracles(), "fonts, ots-sanitize or python3-fonttools");
     namespace fs = std::filesystem;
     std::vector<std::string> fonts;
     for (const char* dir : {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
@@ -267,10 +327,7 @@ bool HasTypographicFamily(const std::string& font) {
 // Installed beside its source, every new font forms a family of its own, also for fonts
 // whose typographic or WWS family differs from the plain one.
 TEST(SymbolFont, TheNewFontInstallsAsAFamilyBesideItsSource) {
-    if (!HaveOracles() || ::access("/usr/bin/fc-list", X_OK) != 0) {
-        if (!test_fonts::MaySkip()) FAIL() << "fonts, ots-sanitize, python3 or fc-list missing";
-        GTEST_SKIP() << "fonts, ots-sanitize, python3 or fc-list missing (developer machine)";
-    }
+    PENMARK_NEED(HaveOracles() && ::access("/usr/bin/fc-list", X_OK) == 0, "fonts, ots-sanitize, python3 or fc-list");
     namespace fs = std::filesystem;
     GlyphOutline ring = TracedRing();
     int withTypographicFamily = 0;
