@@ -59,7 +59,12 @@ public:
                 if (Ended()) return false;
                 continue;
             }
-            Skip(std::countl_zero(valid) + 1);
+            int zerosAndOne = std::countl_zero(valid) + 1;
+            if (zerosAndOne == 64) {  // a shift takes at most 63 bits
+                Skip(32);
+                zerosAndOne -= 32;
+            }
+            Skip(zerosAndOne);
             return !Ended();
         }
     }
