@@ -148,7 +148,9 @@ TEST_F(FixtureTest, FaxCodingsInStripsAndTiles) {
 
 TEST_F(FixtureTest, FaxPagesFromGhostscript) {
     // Group 3 one- and two-dimensional and Group 4, both bit orders, one strip or many.
-    EXPECT_EQ(CheckAll([](const Fixture& x) { return StartsWith(x.file, "gs_"); }), 12);
+    int checked = CheckAll([](const Fixture& x) { return StartsWith(x.file, "gs_"); });
+    if (checked == 0 && std::getenv("CI") == nullptr) GTEST_SKIP() << "Ghostscript (gs) is not installed";
+    EXPECT_EQ(checked, 12);
 }
 
 }  // namespace
