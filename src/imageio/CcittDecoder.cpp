@@ -134,6 +134,12 @@ public:
         if (m_count == m_capacity) Invalid();
         m_pos[m_count++] = uint32_t(pos);
     }
+    // A change right of every change so far.
+    void AddRightOfLast(uint64_t pos, uint64_t width) {
+        if (pos >= width) return;
+        if (m_count == m_capacity) Invalid();
+        m_pos[m_count++] = uint32_t(pos);
+    }
     void Close(uint64_t width) {
         for (int i = 0; i < 3; ++i) m_pos[m_count + size_t(i)] = uint32_t(width);
     }
@@ -147,8 +153,7 @@ private:
 };
 
 // One run of the given colour (make-up codes and a terminating code), at most limit.
-uint64_t ReadRun(FaxBits& in, int colour, uint64_t limit) {
-    const RunCodes::Entry* table = RunCodes::GetTables().colour[colour];
+uint64_t ReadRun(FaxBits& in, const RunCodes::Entry* table, uint64_t limit) {
     uint64_t run = 0;
     for (;;) {
         in.Fill();
@@ -166,20 +171,21 @@ uint64_t ReadRun(FaxBits& in, int colour, uint64_t limit) {
     }
 }
 
-void DecodeOneDimensional(FaxBits& in, uint64_t width, Changes& row) {
+void DecodeOneDimensional(FaxBits& in, const RunCodes::Tables& runs, uint64_t width, Changes& row) {
     uint64_t x = 0;
     int colour = 0;
     while (x < width) {
-        x += ReadRun(in, colour, width - x);
+        x += ReadRun(in, runs.colour[colour], width - x);
         row.Add(x, width);
         colour ^= 1;
     }
 }
 
 // Decodes a row against the reference row's changes (closed by copies of the width).
-void DecodeTwoDimensional(FaxBits& in, uint64_t width, const uint32_t* reference, Changes& row) {
-    const ModeTable& modes = Modes();
-    int64_t a0 = -1;  // before the row's first pixel
+void DecodeTwoDimensional(FaxBits& stream, const ModeTable& modes, const RunCodes::Tables& runs, uint64_t width,
+                          const uint32_t* reference, Changes& row) {
+    FaxBits in = stream;  // a local copy the compiler can keep in registers
+    int64_t a0 = -1;      // before the row's first pixel
     int colour = 0;
     size_t next = 0;  // the first reference change right of a0
     const int64_t w = int64_t(width);
@@ -190,35 +196,32 @@ void DecodeTwoDimensional(FaxBits& in, uint64_t width, const uint32_t* reference
         size_t b1 = next + ((next & 1) != size_t(colour));
         in.Fill();
         const ModeEntry& m = modes.entries[in.Peek(7)];
-        switch (m.mode) {
-        case kVertical: {
+        if (m.mode == kVertical) {  // by far the most frequent mode: tested first
             in.Skip(m.length);
             int64_t a1 = int64_t(reference[b1]) + m.delta;
             if (a1 <= a0 || a1 > w) Invalid();
-            row.Add(uint64_t(a1), width);
+            row.AddRightOfLast(uint64_t(a1), width);
             a0 = a1;
             colour ^= 1;
-            break;
-        }
-        case kPass:
-            in.Skip(m.length);
-            a0 = reference[b1 + 1];
-            break;
-        case kHorizontal: {
+        } else if (m.mode == kHorizontal) {
             in.Skip(m.length);
             uint64_t start = uint64_t(std::max<int64_t>(a0, 0));
-            uint64_t a1 = start + ReadRun(in, colour, width - start);
-            uint64_t a2 = a1 + ReadRun(in, colour ^ 1, width - a1);
+            uint64_t a1 = start + ReadRun(in, runs.colour[colour], width - start);
+            uint64_t a2 = a1 + ReadRun(in, runs.colour[colour ^ 1], width - a1);
             row.Add(a1, width);
             row.Add(a2, width);
             a0 = int64_t(a2);
-            break;
-        }
-        case kExtension: RaiseError(ImageError::kBadCompression);
-        case kEndOfLine: Invalid();  // an end of line (or zeros) inside a row
+        } else if (m.mode == kPass) {
+            in.Skip(m.length);
+            a0 = reference[b1 + 1];
+        } else if (m.mode == kExtension) {
+            RaiseError(ImageError::kBadCompression);
+        } else {
+            Invalid();  // an end of line (or zeros) inside a row
         }
         if (in.Ended()) Invalid();
     }
+    stream = in;
 }
 
 // Sets pixels [from, to) of row to 0 (black); the rest of the row is left alone.
@@ -260,6 +263,8 @@ void CcittDecoder::Decode(const uint8_t* data, size_t n, uint64_t rowWidth, FaxC
     m_current.assign(capacity, 0);
     m_row.assign(store.StoredRowBytes(), 0);
     const uint64_t storedWidth = store.StoredWidth();
+    const RunCodes::Tables& runs = RunCodes::GetTables();
+    const ModeTable& modes = Modes();
 
     Changes reference, current;
     reference.Reset(m_reference);
@@ -285,9 +290,9 @@ void CcittDecoder::Decode(const uint8_t* data, size_t n, uint64_t rowWidth, FaxC
         }
         current.Reset(m_current);
         if (twoDimensional)
-            DecodeTwoDimensional(in, rowWidth, reference.Data(), current);
+            DecodeTwoDimensional(in, modes, runs, rowWidth, reference.Data(), current);
         else
-            DecodeOneDimensional(in, rowWidth, current);
+            DecodeOneDimensional(in, runs, rowWidth, current);
         if (in.Ended()) Invalid();
         current.Close(rowWidth);
         Render(current, storedWidth, m_row);
