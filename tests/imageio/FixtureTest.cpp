@@ -146,6 +146,11 @@ TEST_F(FixtureTest, FaxCodingsInStripsAndTiles) {
     EXPECT_EQ(CheckAll([](const Fixture& x) { return StartsWith(x.file, "fax_") && Has(x.file, "_tiles"); }), 10);
 }
 
+TEST_F(FixtureTest, FaxCodingsOfNoiseAtOddWidths) {
+    // 6 widths x 2 densities x 3 codings.
+    EXPECT_EQ(CheckAll([](const Fixture& x) { return StartsWith(x.file, "faxnoise_"); }), 36);
+}
+
 TEST_F(FixtureTest, FaxPagesFromGhostscript) {
     // Group 3 one- and two-dimensional and Group 4, both bit orders, one strip or many.
     int checked = CheckAll([](const Fixture& x) { return StartsWith(x.file, "gs_"); });

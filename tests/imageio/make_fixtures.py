@@ -267,6 +267,19 @@ for pic_name in ("sig", "runs"):
                             path(f"{pic_name}_none{src}.tif"), path(name + ".tif"))
                         add(name + ".tif", 0, reference(path(name + ".tif"), name))
 
+# Noise at narrow and odd widths: rows that start or end black, single-pixel runs, runs
+# crossing every byte boundary.
+for width in (1, 2, 8, 9, 63, 1729):
+    for density in (50, 5):
+        rnd = random.Random(width * 100 + density)
+        noise = Image.new("1", (width, 13), 1)
+        noise.putdata([0 if rnd.randrange(100) < density else 1 for _ in range(width * 13)])
+        noise.save(path(f"noise_{width}_{density}.tif"), compression="raw")
+        for fax_name in ("g3", "g3:2d", "g4"):
+            name = f"faxnoise_{width}_{density}_{fax_name.replace(':', '')}"
+            run("tiffcp", "-c", fax_name, path(f"noise_{width}_{density}.tif"), path(name + ".tif"))
+            add(name + ".tif", 0, reference(path(name + ".tif"), name))
+
 # Fax pages as Ghostscript's fax devices write them (each page marked as one page of a
 # multi-page document), in both bit orders and in strips of a few rows.
 GS_PAGE = """%!PS
