@@ -6,3 +6,7 @@ penmark_add_fuzzer(fuzz_imageio
 penmark_add_fuzzer(fuzz_photos
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_photos.cpp
   LIBS penmark_imageio)
+# The CCITT Group 3 and Group 4 decoder on its own, at any row width and coding.
+penmark_add_fuzzer(fuzz_ccitt
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_ccitt.cpp
+  LIBS penmark_imageio)

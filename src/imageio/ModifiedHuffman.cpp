@@ -1,9 +1,11 @@
 // CCITT Group 3 one-dimensional (modified Huffman) decoding with 13-bit lookup tables,
-// one per colour, built once from the run-length code lists.
+// one per colour, built once from the run-length code lists. The tables serve the
+// two-dimensional decoder's horizontal mode as well.
 #include <cstring>
 
 #include "Error.h"
 #include "ImageErrors.h"
+#include "RunCodeTables.h"
 #include "TiffDecoders.h"
 
 namespace {
@@ -67,20 +69,9 @@ const RunCode kExtendedMakeUp[13] = {
     {"000000011111", 2560},
 };
 
-constexpr int kPeekBits = 13;
 constexpr int kEolZeros = 11;  // an end-of-line code is 11 zeros and a one
 
-enum Kind : uint8_t { kInvalid = 0, kTerminating, kMakeUp, kZeros };
-
-struct Entry {
-    uint16_t run = 0;
-    uint8_t length = 0;
-    Kind kind = kInvalid;
-};
-
-struct Tables {
-    Entry colour[2][1 << kPeekBits];  // 0 white, 1 black
-};
+using namespace RunCodes;
 
 void Add(Entry* table, const char* bits, uint16_t run, Kind kind) {
     unsigned length = unsigned(std::strlen(bits));
@@ -91,7 +82,9 @@ void Add(Entry* table, const char* bits, uint16_t run, Kind kind) {
     for (unsigned i = 0; i < count; ++i) table[first + i] = Entry{run, uint8_t(length), kind};
 }
 
-const Tables& GetTables() {
+}  // namespace
+
+const RunCodes::Tables& RunCodes::GetTables() {
     static const Tables* tables = [] {
         auto* t = new Tables;
         for (int c = 0; c < 2; ++c) {
@@ -108,6 +101,8 @@ const Tables& GetTables() {
     }();
     return *tables;
 }
+
+namespace {
 
 // Reads bits most significant first from a byte buffer.
 class BitReader {
@@ -150,7 +145,7 @@ void FillPaper(uint8_t* row, uint64_t from, uint64_t to) {
 }  // namespace
 
 void DecodeModifiedHuffman(const uint8_t* data, size_t n, uint64_t rowWidth, BlockStore& store) {
-    const Tables& tables = GetTables();
+    const Tables& tables = RunCodes::GetTables();
     BitReader in(data, n);
     std::vector<uint8_t> row(store.StoredRowBytes());
     const uint64_t storedWidth = store.StoredWidth();

@@ -43,6 +43,8 @@ private:
     std::vector<uint8_t> m_out;
 };
 
+// Compressions 3 and 4 are decoded by CcittDecoder (CcittDecoder.h).
+
 // Compression 2: CCITT Group 3 one-dimensional modified Huffman, each row starting on
 // a byte boundary; rows are rowWidth pixels wide.
 void DecodeModifiedHuffman(const uint8_t* data, size_t n, uint64_t rowWidth, BlockStore& store);

@@ -6,6 +6,7 @@
 
 #include "BitTables.h"
 #include "BlockStore.h"
+#include "CcittDecoder.h"
 #include "ByteOrder.h"
 #include "Error.h"
 #include "ImageErrors.h"
@@ -30,6 +31,7 @@ enum TiffTag : uint16_t {
     kOrientation = 274,
     kStripByteCounts = 279,
     kPlanarConfiguration = 284,
+    kT4Options = 292,
     kTileWidth = 322,
     kTileLength = 323,
     kTileOffsets = 324,
@@ -39,6 +41,8 @@ enum TiffTag : uint16_t {
 enum Compression : uint32_t {
     kNone = 1,
     kModifiedHuffman = 2,
+    kGroup3 = 3,
+    kGroup4 = 4,
     kLzw = 5,
     kPackBits = 32773,
 };
@@ -94,6 +98,7 @@ struct Directory {
     uint32_t samplesPerPixel = 1;
     uint32_t rowsPerStrip = 0xFFFFFFFF;
     uint32_t planar = 1;
+    uint32_t t4Options = 0;  // bit 0: rows may be two-dimensional
     uint32_t tileWidth = 0;
     uint32_t tileLength = 0;
     Entry offsets;     // strip or tile offsets, whichever came last
@@ -221,6 +226,10 @@ void TiffParser::TakeEntry(uint16_t tag, const Entry& e) {
         require(oneShort);
         m_dir.planar = ScalarValue(e);
         break;
+    case kT4Options:
+        require(oneShortOrLong);
+        m_dir.t4Options = ScalarValue(e);
+        break;
     case kTileWidth:
         require(oneShortOrLong);
         m_dir.tileWidth = ScalarValue(e);
@@ -261,8 +270,8 @@ void TiffParser::Check() {
     }
     fail(d.planar != 1, ImageError::kBadLayout);
     fail(d.photometric > 1, ImageError::kBadLayout);
-    fail(d.compression != kNone && d.compression != kModifiedHuffman && d.compression != kLzw &&
-             d.compression != kPackBits,
+    fail(d.compression != kNone && d.compression != kModifiedHuffman && d.compression != kGroup3 &&
+             d.compression != kGroup4 && d.compression != kLzw && d.compression != kPackBits,
          ImageError::kBadCompression);
     fail(d.rowsPerStrip == 0, ImageError::kBadLayout);
     m_dir.rowsPerStrip = std::min(d.rowsPerStrip, d.length);
@@ -339,9 +348,14 @@ uint64_t TiffParser::MaxInput(uint64_t blockBytes) const {
 void TiffParser::Decode(MonoBitmap& out, const std::vector<uint32_t>& offsets,
                         const std::vector<uint32_t>& counts) {
     const Directory& d = m_dir;
-    // WhiteIsZero pictures and modified Huffman runs (paper written as 1 bits) each flip
-    // the sense of a bit; both together cancel.
-    bool complement = (d.photometric == 0) != (d.compression == kModifiedHuffman);
+    // WhiteIsZero pictures and fax runs (paper written as 1 bits) each flip the sense of
+    // a bit; both together cancel.
+    const bool fax = d.compression == kModifiedHuffman || d.compression == kGroup3 || d.compression == kGroup4;
+    bool complement = (d.photometric == 0) != fax;
+    const FaxCoding coding = d.compression == kGroup4 ? FaxCoding::kGroup4
+                             : (d.t4Options & 1) ? FaxCoding::kGroup3TwoD
+                                                 : FaxCoding::kGroup3OneD;
+    CcittDecoder ccitt;
     BlockStore store(out, complement, m_progress);
     LzwDecoder lzw;
     const uint64_t count = offsets.size();
@@ -380,6 +394,8 @@ void TiffParser::Decode(MonoBitmap& out, const std::vector<uint32_t>& offsets,
         case kPackBits: DecodePackBits(data, n, store); break;
         case kLzw: lzw.Decode(data, n, store); break;
         case kModifiedHuffman: DecodeModifiedHuffman(data, n, blockWidth, store); break;
+        case kGroup3:
+        case kGroup4: ccitt.Decode(data, n, blockWidth, coding, store); break;
         }
         if (!store.Complete()) RaiseError(ImageError::kInvalidData);
     }

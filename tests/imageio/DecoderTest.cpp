@@ -151,6 +151,75 @@ TEST(ModifiedHuffmanTest, BrokenRowsAreInvalid) {
         EXPECT_EQ(Load(FaxTiff(8, 1, *w)).code, ImageError::kInvalidData);
 }
 
+// Group 4 (or Group 3 with extra entries) rows of a WhiteIsZero picture.
+std::vector<uint8_t> CcittTiff(uint16_t compression, uint32_t width, uint32_t length, const BitWriter& w,
+                               std::vector<TiffEntry> extra = {}) {
+    extra.push_back({262, 3, 1, 0});
+    return TinyTiff(width, length, compression, w.bytes, extra);
+}
+
+TEST(CcittTest, HorizontalVerticalAndPassModes) {
+    BitWriter w;
+    w.Put("001" "1000" "11" "1");  // horizontal white 3 black 2, V0 to the row's end
+    w.Put("1" "011" "1");          // V0 to 3, VR1 to 6 (one right of 5), V0
+    w.Put("0001" "1");             // pass over 3..5, V0
+    Loaded r = Load(CcittTiff(4, 8, 3, w));
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(RowText(*r.image, 0), "...##...");
+    EXPECT_EQ(RowText(*r.image, 1), "...###..");
+    EXPECT_EQ(RowText(*r.image, 2), "........");
+    // The same bits lowest first.
+    std::vector<uint8_t> reversed = w.bytes;
+    for (uint8_t& b : reversed) {
+        uint8_t v = 0;
+        for (int i = 0; i < 8; ++i) v = uint8_t(v | ((b >> i & 1) << (7 - i)));
+        b = v;
+    }
+    BitWriter lowestFirst;
+    lowestFirst.bytes = reversed;
+    Loaded flipped = Load(CcittTiff(4, 8, 3, lowestFirst, {{266, 3, 1, 2}}));
+    ASSERT_EQ(flipped.code, 0);
+    EXPECT_EQ(RowText(*flipped.image, 1), "...###..");
+}
+
+TEST(CcittTest, UncompressedModeIsRefusedAsACompression) {
+    BitWriter twoDimensional;
+    twoDimensional.Put("0000001111");  // the extension code of uncompressed mode
+    EXPECT_EQ(Load(CcittTiff(4, 8, 1, twoDimensional)).code, ImageError::kBadCompression);
+    BitWriter oneDimensional;
+    oneDimensional.Put("000000000001" "000000001111");  // end of line, then the extension
+    EXPECT_EQ(Load(CcittTiff(3, 8, 1, oneDimensional)).code, ImageError::kBadCompression);
+}
+
+TEST(CcittTest, Group3TwoDimensionalRowsFollowTheirEndOfLine) {
+    BitWriter tagged;
+    tagged.Put("000000000001" "1" "1000" "10");  // end of line, one-dimensional: white 3 black 3
+    tagged.Put("0000" "000000000001" "0" "1" "1");  // fill, end of line, two-dimensional: V0 V0
+    const std::vector<TiffEntry> twoD = {{292, 4, 1, 1}};
+    Loaded r = Load(CcittTiff(3, 6, 2, tagged, twoD));
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(RowText(*r.image, 0), "...###");
+    EXPECT_EQ(RowText(*r.image, 1), "...###");
+    BitWriter untagged;
+    untagged.Put("1");  // a two-dimensional row without its end of line
+    EXPECT_EQ(Load(CcittTiff(3, 6, 1, untagged, twoD)).code, ImageError::kInvalidData);
+}
+
+TEST(CcittTest, BrokenRowsAreInvalid) {
+    BitWriter endOfLineInRow;
+    endOfLineInRow.Put("000000000001");
+    BitWriter leftOfA0;
+    leftOfA0.Put("001" "1000" "11" "0000010");  // white 3 black 2, then VL3 to 5: not right of 5
+    BitWriter runPastEnd;
+    runPastEnd.Put("001" "10100" "11");  // white 9 in a row of 8
+    BitWriter rightOfEnd;
+    rightOfEnd.Put("011");  // VR1 from the row's end
+    BitWriter shortData;
+    shortData.Put("1" "1");  // two rows of three
+    for (const BitWriter* w : {&endOfLineInRow, &leftOfA0, &runPastEnd, &rightOfEnd, &shortData})
+        EXPECT_EQ(Load(CcittTiff(4, 8, 3, *w)).code, ImageError::kInvalidData);
+}
+
 TEST(TiffLayoutTest, TilesNotAlignedToBytesLandOnTheirPixels) {
     // 20 x 2 picture in 12 x 2 uncompressed tiles: the second tile starts at pixel 12.
     std::mt19937 rnd(5);
