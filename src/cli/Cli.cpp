@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -360,16 +362,30 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
 
 }  // namespace
 
-// The black-and-white picture that would be traced, as a plain PBM (P1).
+// The black-and-white picture that would be traced, as a plain PBM (P1): one character
+// per pixel, lines of at most 70, each row written at once from a byte-to-text table.
 bool WritePbm(const std::string& path, const MonoImage& image) {
+    static const auto kText = [] {
+        std::array<std::array<char, 8>, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            for (int i = 0; i < 8; ++i) t[size_t(b)][size_t(i)] = (b & (0x80 >> i)) ? '0' : '1';  // in PBM 1 is black
+        return t;
+    }();
     FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return false;
     std::fprintf(f, "P1\n%d %d\n", image.width, image.height);
-    for (int32_t y = 0; y < image.height; ++y) {
-        for (int32_t x = 0; x < image.width; ++x) {
-            std::fputc(image.GetPixel(x, y) ? '0' : '1', f);  // in PBM 1 is black
-            if (x % 70 == 69 || x + 1 == image.width) std::fputc('\n', f);
+    const size_t width = size_t(std::max(image.width, 0));
+    std::string pixels(width + 8, '\0'), line;
+    line.reserve(width + width / 70 + 2);
+    for (int32_t y = 0; y < image.height && image.bits; ++y) {
+        const uint8_t* row = image.Row(y);
+        for (size_t x = 0; x < width; x += 8) std::memcpy(&pixels[x], kText[row[x / 8]].data(), 8);
+        line.clear();
+        for (size_t x = 0; x < width; x += 70) {
+            line.append(pixels, x, std::min<size_t>(70, width - x));
+            line.push_back('\n');
         }
+        std::fwrite(line.data(), 1, line.size(), f);
     }
     return std::fclose(f) == 0;
 }

@@ -39,6 +39,14 @@ TEST(ThresholdCommand, WritesThePbmThatWouldBeTracedAndTakesTheChoice) {
     EXPECT_EQ(size, "300 100");
     std::string body((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(body.find('1'), std::string::npos);  // the stroke is black
+    // PIL reads the same picture: the stroke black, the paper above it white, the last
+    // pixels of each 300-pixel row (past the last whole byte) there, lines of 70 at most.
+    std::string check = "/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open('" + pbm +
+                        "').convert('L'); lines = open('" + pbm + "').read().split(chr(10))[2:]; "
+                        "sys.exit(0 if im.size == (300, 100) and im.getpixel((150, 55)) == 0 and "
+                        "im.getpixel((150, 5)) == 255 and im.getpixel((299, 99)) == 255 and im.getpixel((277, 59)) == 0 and "
+                        "max(map(len, lines)) == 70 else 1)\"";
+    EXPECT_EQ(std::system(check.c_str()), 0);
 
     EXPECT_EQ(Cli({"threshold", jpg, "--threshold", "300", "-o", pbm}).code, 2);
     EXPECT_EQ(Cli({"trace", jpg, "--threshold", "auto", "-o", (dir / "s.svg").string()}).code, 0);
