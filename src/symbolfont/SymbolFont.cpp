@@ -10,6 +10,7 @@
 #include <string>
 
 #include "AnsiGlyphNames.h"
+#include "TTError.h"
 #include "TTF.h"
 #include "TrueTypeConversion.h"
 #include "cmapTABLE.h"
@@ -146,9 +147,10 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
     converted.glyph->m_name.index = 65535;
     converted.glyph->m_name.text = name ? name : "Penmark";
     // In vertical text the symbol advances as the font's other glyphs do.
-    if (auto* vmtx = font.get<vmtxTABLE>(TTIndex::vmtx)) converted.glyph->m_nAdvanceHeight = vmtx->usualAdvanceHeight();
+    if (auto* vmtx = font.get<vmtxTABLE>(TTIndex::vmtx))
+        converted.glyph->m_nAdvanceHeight = vmtx->usualAdvanceHeight();
     TTGLYPH* added = font.glyf()->addGlyph(std::move(converted.glyph));
-    if (!added) return font.glyf()->error() ? font.glyf()->error() : 3;
+    if (!added) return font.glyf()->error() ? font.glyf()->error() : TTError::kInvalid;
     font.setState(TTSource::Calculated);
     if (auto* hdmx = font.get<hdmxTABLE>(TTIndex::hdmx)) hdmx->addGlyph(added);
 
@@ -156,7 +158,7 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
         if (auto* names = font.get<nameTABLE>(TTIndex::name)) names->applySuffix(suffix);
     }
     error = font.writeTo(&outStream);
-    if (error == 0 && !outStream.flush()) error = 8;
+    if (error == TTError::kOk && !outStream.flush()) error = TTError::kWrite;
     if (error != 0) return error;
     ReportProgress(progress, ProgressCode::kPosition, 100);
     int moved = out.commit(output);
