@@ -67,7 +67,7 @@ PlacementResult PlaceGlyph(const Outline& traced, const PlacementParams& params,
 }
 
 bool BoxFitsAfterMove(const GlyphBox& box, int64_t dx, int64_t dy) {
-    if (box.IsEmpty()) return dx >= -32768 && dx <= 32767 && dy >= -32768 && dy <= 32767;
+    if (box.IsEmpty()) return InRange16(dx) && InRange16(dy);
     return InRange16(box.xMin + dx) && InRange16(box.xMax + dx) && InRange16(box.yMin + dy) &&
            InRange16(box.yMax + dy);
 }
