@@ -8,22 +8,26 @@
 #include <vector>
 
 #include "Error.h"
+#include "SaneLibrary.h"
 
 namespace {
+
+// Called only within a session that loaded the library.
+const SaneLibrary& Sane() { return *LoadSaneLibrary(); }
 
 // The device handle, closed however the scan ends.
 struct Device {
     SANE_Handle handle = nullptr;
     ~Device() {
-        if (handle) sane_close(handle);
+        if (handle) Sane().close(handle);
     }
 };
 
 int FindOption(SANE_Handle h, const char* name) {
     SANE_Int count = 0;
-    if (sane_control_option(h, 0, SANE_ACTION_GET_VALUE, &count, nullptr) != SANE_STATUS_GOOD) return -1;
+    if (Sane().control_option(h, 0, SANE_ACTION_GET_VALUE, &count, nullptr) != SANE_STATUS_GOOD) return -1;
     for (SANE_Int i = 1; i < count; ++i) {
-        const SANE_Option_Descriptor* d = sane_get_option_descriptor(h, i);
+        const SANE_Option_Descriptor* d = Sane().get_option_descriptor(h, i);
         if (d && d->name && std::strcmp(d->name, name) == 0) return i;
     }
     return -1;
@@ -33,7 +37,7 @@ int FindOption(SANE_Handle h, const char* name) {
 void ChooseMode(SANE_Handle h) {
     int option = FindOption(h, SANE_NAME_SCAN_MODE);
     if (option < 0) return;
-    const SANE_Option_Descriptor* d = sane_get_option_descriptor(h, option);
+    const SANE_Option_Descriptor* d = Sane().get_option_descriptor(h, option);
     if (!d || d->type != SANE_TYPE_STRING || d->constraint_type != SANE_CONSTRAINT_STRING_LIST || !SANE_OPTION_IS_SETTABLE(d->cap))
         return;
     for (const char* wanted : {SANE_VALUE_SCAN_MODE_LINEART, SANE_VALUE_SCAN_MODE_GRAY}) {
@@ -41,7 +45,7 @@ void ChooseMode(SANE_Handle h) {
             if (std::strcmp(*s, wanted) != 0) continue;
             std::vector<char> value(size_t(std::max<SANE_Int>(d->size, SANE_Int(std::strlen(wanted) + 1))), 0);
             std::memcpy(value.data(), wanted, std::strlen(wanted));
-            sane_control_option(h, option, SANE_ACTION_SET_VALUE, value.data(), nullptr);
+            Sane().control_option(h, option, SANE_ACTION_SET_VALUE, value.data(), nullptr);
             return;
         }
     }
@@ -51,7 +55,7 @@ void ChooseMode(SANE_Handle h) {
 void ChooseResolution(SANE_Handle h, int dpi) {
     int option = FindOption(h, SANE_NAME_SCAN_RESOLUTION);
     if (option < 0) return;
-    const SANE_Option_Descriptor* d = sane_get_option_descriptor(h, option);
+    const SANE_Option_Descriptor* d = Sane().get_option_descriptor(h, option);
     if (!d || !SANE_OPTION_IS_SETTABLE(d->cap) || d->size < SANE_Int(sizeof(SANE_Word))) return;
     SANE_Word value = d->type == SANE_TYPE_FIXED ? SANE_FIX(dpi) : dpi;
     bool allowed = true;
@@ -61,7 +65,7 @@ void ChooseResolution(SANE_Handle h, int dpi) {
         allowed = false;
         for (SANE_Int i = 1; i <= d->constraint.word_list[0]; ++i) allowed |= d->constraint.word_list[i] == value;
     }
-    if (allowed) sane_control_option(h, option, SANE_ACTION_SET_VALUE, &value, nullptr);
+    if (allowed) Sane().control_option(h, option, SANE_ACTION_SET_VALUE, &value, nullptr);
 }
 
 // Turns the frame's bytes into the picture: 1 = paper.
@@ -98,17 +102,18 @@ bool Convert(const SANE_Parameters& p, const std::vector<uint8_t>& data, int32_t
 
 SaneSession::SaneSession() {
     SANE_Int version = 0;
-    m_bOk = sane_init(&version, nullptr) == SANE_STATUS_GOOD;
+    const SaneLibrary* sane = LoadSaneLibrary();
+    m_bOk = sane && sane->init(&version, nullptr) == SANE_STATUS_GOOD;
 }
 
 SaneSession::~SaneSession() {
-    if (m_bOk) sane_exit();
+    if (m_bOk) Sane().exit();
 }
 
 std::vector<SaneDevice> SaneSession::Devices() {
     std::vector<SaneDevice> devices;
     const SANE_Device** list = nullptr;
-    if (!m_bOk || sane_get_devices(&list, SANE_FALSE) != SANE_STATUS_GOOD || !list) return devices;
+    if (!m_bOk || Sane().get_devices(&list, SANE_FALSE) != SANE_STATUS_GOOD || !list) return devices;
     for (const SANE_Device** d = list; *d; ++d)
         devices.push_back({(*d)->name ? (*d)->name : "", (*d)->vendor ? (*d)->vendor : "",
                            (*d)->model ? (*d)->model : "", (*d)->type ? (*d)->type : ""});
@@ -125,23 +130,23 @@ int SaneSession::Scan(const SaneScanRequest& request, std::unique_ptr<MonoImage>
         name = devices.front().name;
     }
     Device device;
-    SANE_Status status = sane_open(name.c_str(), &device.handle);
+    SANE_Status status = Sane().open(name.c_str(), &device.handle);
     if (status != SANE_STATUS_GOOD) {
         device.handle = nullptr;
-        if (detail) *detail = sane_strstatus(status);
+        if (detail) *detail = Sane().strstatus(status);
         return SaneError::kOpenFailed;
     }
     ChooseMode(device.handle);
     ChooseResolution(device.handle, request.dpi);
     SANE_Parameters p{};
-    status = sane_start(device.handle);
-    if (status == SANE_STATUS_GOOD) status = sane_get_parameters(device.handle, &p);
+    status = Sane().start(device.handle);
+    if (status == SANE_STATUS_GOOD) status = Sane().get_parameters(device.handle, &p);
     if (status != SANE_STATUS_GOOD) {
-        if (detail) *detail = sane_strstatus(status);
+        if (detail) *detail = Sane().strstatus(status);
         return SaneError::kScanFailed;
     }
     if (p.bytes_per_line <= 0 || p.pixels_per_line <= 0 || !p.last_frame) {
-        sane_cancel(device.handle);
+        Sane().cancel(device.handle);
         return SaneError::kFormat;
     }
     // The frame, whose line count may be unknown (-1) until it ends.
@@ -151,29 +156,29 @@ int SaneSession::Scan(const SaneScanRequest& request, std::unique_ptr<MonoImage>
     int lastPercent = -1;
     for (;;) {
         SANE_Int got = 0;
-        status = sane_read(device.handle, chunk.data(), SANE_Int(chunk.size()), &got);
+        status = Sane().read(device.handle, chunk.data(), SANE_Int(chunk.size()), &got);
         if (status == SANE_STATUS_EOF) break;
         if (status != SANE_STATUS_GOOD) {
-            sane_cancel(device.handle);
-            if (detail) *detail = sane_strstatus(status);
+            Sane().cancel(device.handle);
+            if (detail) *detail = Sane().strstatus(status);
             return status == SANE_STATUS_CANCELLED ? SaneError::kCancelled : SaneError::kScanFailed;
         }
         try {
             data.insert(data.end(), chunk.begin(), chunk.begin() + got);
         } catch (const std::bad_alloc&) {
-            sane_cancel(device.handle);
+            Sane().cancel(device.handle);
             return SaneError::kNoMemory;
         }
         int percent = expected > 0 ? int(std::min<int64_t>(100, int64_t(data.size()) * 100 / expected)) : 0;
         if (percent != lastPercent || expected == 0) {
             lastPercent = percent;
             if (ReportProgress(request.progress, ProgressCode::kPosition, percent) != 0) {
-                sane_cancel(device.handle);
+                Sane().cancel(device.handle);
                 return SaneError::kCancelled;
             }
         }
     }
-    sane_cancel(device.handle);  // ends the scan; the device may then be closed
+    Sane().cancel(device.handle);  // ends the scan; the device may then be closed
     int32_t lines = int32_t(data.size() / size_t(p.bytes_per_line));
     if (lines <= 0) return SaneError::kScanFailed;
     auto image = std::make_unique<MonoImage>();
