@@ -202,28 +202,27 @@ bool ReadFontNames(const std::string& path, std::string& full, std::string& fami
     return !full.empty();
 }
 
-// The font to build from: a file, or an installed face by its full name.
+// The font to build from: a file, named from its own name table without asking
+// fontconfig (whose start-up grows with the installed fonts), or an installed face by
+// its full name, found by one query.
 bool ResolveFont(const std::string& font, FontInfo& info, FILE* err) {
-    bool isFile = ::FileExists(font);
-    std::optional<InstalledFace> face;
-    if (isFile) {
-        face = SystemFontCatalog().FindFaceByFile(font);  // one query, not a listing
-    } else {
-        face = SystemFontCatalog().FindFace(font);  // one query, not a listing
+    if (::FileExists(font)) {
+        info.szPath = font;
+        info.szRegFile = std::filesystem::path(font).filename().string();
+        if (!ReadFontNames(font, info.szFullName, info.szFaceName))
+            info.szFullName = info.szFaceName = std::filesystem::path(font).stem().string();
+        return true;
     }
-    if (!isFile && !face) {
+    std::optional<InstalledFace> face = SystemFontCatalog().FindFace(font);
+    if (!face) {
         Say(err, FormatString(kCliNoSuchFont, font.c_str()));
         return false;
     }
-    info.szPath = isFile ? font : face->path;
-    info.szRegFile = std::filesystem::path(info.szPath).filename().string();
-    if (face) {
-        info.szFullName = face->fullName;
-        info.szFaceName = face->family;
-        info.charsets = face->charsets;
-    } else if (!ReadFontNames(info.szPath, info.szFullName, info.szFaceName)) {
-        info.szFullName = info.szFaceName = std::filesystem::path(font).stem().string();
-    }
+    info.szPath = face->path;
+    info.szRegFile = std::filesystem::path(face->path).filename().string();
+    info.szFullName = face->fullName;
+    info.szFaceName = face->family;
+    info.charsets = face->charsets;
     return true;
 }
 

@@ -9,12 +9,16 @@
 #include "TTDump.h"
 #include "TTF.h"
 #include "headTABLE.h"
+#include "maxpTABLE.h"
 #include "nameTABLE.h"
 
 namespace {
 
+// US English when the font has it (fonts list their other languages first as often as
+// not), else the first Windows record of the name.
 void CopyName(const nameTABLE* names, uint16_t nameId, std::u16string& out) {
-    const std::u16string* text = names ? names->wideText(nameId, 3) : nullptr;
+    const std::u16string* text = names ? names->wideText(3, 1, 0x409, nameId) : nullptr;
+    if (!text && names) text = names->wideText(nameId, 3);
     out = text ? *text : std::u16string();
 }
 
@@ -40,7 +44,7 @@ int ReadFontSummary(const std::string& path, FontSummary& summary) {
             summary.codePageRange[1] = os2->codepagerange[1];
         }
         if (const auto* head = font.get<headTABLE>(TTIndex::head)) summary.unitsPerEm = head->unitsPerEm;
-        summary.glyphCount = font.glyphCount();
+        if (const auto* maxp = font.maxp(); maxp && maxp->m_bReadDone) summary.glyphCount = maxp->numGlyphsRead;
     }
     ::close(fd);
     return code;

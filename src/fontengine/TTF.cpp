@@ -198,7 +198,9 @@ int TTF::readDirectory(TTStream* stream) {
 
 int TTF::readQuick(TTStream* stream) {
     if (readDirectory(stream) != TTError::kOk) return error();
+    m_bReadingQuick = true;
     for (int index : TableRegistry::quickOrder()) readTable(index);
+    m_bReadingQuick = false;
     return error();
 }
 

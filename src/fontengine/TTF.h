@@ -44,6 +44,8 @@ public:
     int readDirectory(TTStream* stream);
     // The directory, then head, maxp, name and OS/2 only.
     int readQuick(TTStream* stream);
+    // A quick read is under way: the glyph count is noted, but no glyph objects are made.
+    bool readingQuick() const { return m_bReadingQuick; }
     int readChild(size_t pos);
     int readTable(int index);
 
@@ -81,6 +83,7 @@ private:
     std::array<uint16_t, TableRegistry::kSize> m_slots{};
     uint32_t m_nGlyphCountRead = 0;
     bool m_bGlyphCountRead = false;
+    bool m_bReadingQuick = false;
 };
 
 // searchRange, entrySelector and rangeShift of a directory of count entries of size

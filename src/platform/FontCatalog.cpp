@@ -255,16 +255,6 @@ bool FontCatalog::HasFaceNamed(const std::string& name) const {
     return AnyFace(m->config, PatternWith(FC_FAMILY, name)) || AnyFace(m->config, PatternWith(FC_FULLNAME, name));
 }
 
-std::optional<InstalledFace> FontCatalog::FindFaceByFile(const std::string& path) const {
-    if (!m->ok || path.empty()) return std::nullopt;
-    FcPattern* pattern = TrueTypePattern();
-    FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(path.c_str()));
-    std::vector<InstalledFace> found;
-    ListInto(m->config, pattern, found);
-    if (found.empty()) return std::nullopt;
-    return std::move(found.front());
-}
-
 bool FontCatalog::HasFile(const std::string& path) const {
     return m->ok && !path.empty() && AnyFace(m->config, PatternWith(FC_FILE, path));
 }

@@ -66,9 +66,6 @@ public:
     // The folder of a new font file is scanned and its cache written, so that this
     // program and every other one see the font now; then the font set is read again.
     bool RescanFolderOf(const std::string& path);
-    // The face of the font set that comes from this file, by a query; none when the file
-    // is not an installed font.
-    std::optional<InstalledFace> FindFaceByFile(const std::string& path) const;
     // True when some face of the font set comes from this file.
     bool HasFile(const std::string& path) const;
 

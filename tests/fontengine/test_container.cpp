@@ -212,6 +212,7 @@ TEST(Container, QuickReadTakesOnlyTheDirectoryAndFourTables) {
     ASSERT_EQ(font.readQuick(&s), 0);
     EXPECT_EQ(font.head()->unitsPerEm, 1000);
     EXPECT_EQ(font.maxp()->numGlyphsRead, 3);
+    EXPECT_EQ(font.glyphCount(), 0u);  // counted, but no glyph objects made
     EXPECT_EQ(font.table(TTIndex::hhea)->state(), TTSource::None);
     // A font is read once: a second directory read changes nothing.
     font.head()->unitsPerEm = 77;

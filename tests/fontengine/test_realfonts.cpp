@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "FontBytes.h"
+#include "FontSummary.h"
 #include "Oracles.h"
 #include "TTF.h"
 #include "cmapTABLE.h"
@@ -130,6 +132,35 @@ TEST(RealFonts, MappedCodeAndSuffixedNames) {
                       "sys.exit(0 if ok else 1)\"";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_EQ(std::system(("ots-sanitize '" + out + "' /dev/null > /dev/null").c_str()), 0);
+}
+
+// The quick summary of each font (names, glyph count, units per em, code pages) agrees
+// with fontTools.
+TEST(RealFonts, SummaryAgreesWithFontTools) {
+    std::vector<std::string> fonts = DebianFonts();
+    PENMARK_NEED(!fonts.empty() && HaveOracles(), "Debian fonts or python3 (./test installs them)");
+    std::string cmd = "/usr/bin/python3 -c \"import sys\nfrom fontTools.ttLib import TTFont\n"
+                      "for p in sys.argv[1:]:\n"
+                      "  f = TTFont(p, lazy=True); n = f['name']; o = f['OS/2']\n"
+                      "  print(n.getName(4, 3, 1, 0x409).toUnicode(), '|', n.getName(1, 3, 1, 0x409).toUnicode(), '|',\n"
+                      "        f['maxp'].numGlyphs, f['head'].unitsPerEm, o.ulCodePageRange1, o.ulCodePageRange2)\n\"";
+    for (const std::string& f : fonts) cmd += " '" + f + "'";
+    FILE* pipe = ::popen(cmd.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[1024];
+    for (const std::string& f : fonts) {
+        ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr) << f;
+        FontSummary summary;
+        ASSERT_EQ(ReadFontSummary(f, summary), 0) << f;
+        std::string full(summary.fullName.begin(), summary.fullName.end());  // ASCII names
+        std::string family(summary.familyName.begin(), summary.familyName.end());
+        char expected[1024];
+        std::snprintf(expected, sizeof expected, "%s | %s | %u %u %u %u\n", full.c_str(), family.c_str(),
+                      summary.glyphCount, summary.unitsPerEm, summary.codePageRange[0], summary.codePageRange[1]);
+        EXPECT_STREQ(expected, line) << f;
+        EXPECT_TRUE(summary.hasCodePageRanges) << f;
+    }
+    ::pclose(pipe);
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ int maxpTABLE::readBody() {
     if (TTF* f = font()) {
         f->noteGlyphCountRead(numGlyphsRead);
         glyfTABLE* g = f->glyf();
-        if (g && g->state() != TTSource::Imported) {
+        if (g && g->state() != TTSource::Imported && !f->readingQuick()) {
             // loca holds one entry more than there are glyphs; a count it cannot hold
             // is refused before any glyph object is made for it.
             TTF_TABLE* loca = f->table(TTIndex::loca);
