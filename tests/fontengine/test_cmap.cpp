@@ -109,7 +109,7 @@ TEST(Cmap, EveryFormatReadsBackWhatItWrote) {
     std::mt19937 rng(42);
     for (uint16_t format : {0, 2, 4, 6, 12, 13}) {
         TTcmapSubtable s(nullptr, format);
-        uint32_t codes = uint32_t(s.arraySize());
+        uint32_t codes = s.codeCount();
         if (format == 2)
             for (uint32_t hi = 0x81; hi < 0xA0; ++hi) s.m_twoByte[hi] = true;
         for (int i = 0; i < 3000; ++i) {
@@ -119,7 +119,9 @@ TEST(Cmap, EveryFormatReadsBackWhatItWrote) {
             uint16_t glyph = uint16_t(format == 0 ? rng() % 256 : rng() % 60000);
             if (format != 13 && i % 3 == 0 && code > 0) glyph = uint16_t(s.glyphForCode(code - 1) + 1);
             if (format == 0) glyph &= 0xFF;
-            if (glyph) s.m_map[code] = glyph;
+            if (!glyph) continue;
+            if (code >= s.m_map.size()) s.m_map.resize(code + 1);  // the Unicode formats grow
+            s.m_map[code] = glyph;
         }
         Bytes b = Encode(s);
         ASSERT_EQ(b.size() % 2, 0u) << format;
@@ -212,6 +214,11 @@ TEST(Cmap, MappingGoesWhereTheFormatCanHoldIt) {
     EXPECT_EQ(t->findSubtable(3, 10)->glyphForCode(0xE000), 400);
     EXPECT_TRUE(t->mapCodeToGlyph(0x1F600, 401));
     EXPECT_EQ(t->findSubtable(3, 10)->glyphForCode(0x1F600), 401);
+    // The full Unicode map grows to the last code Unicode has, and no further.
+    EXPECT_TRUE(t->findSubtable(3, 10)->setGlyphForCode(0x10FFFF, 402));
+    EXPECT_FALSE(t->findSubtable(3, 10)->setGlyphForCode(0x110000, 403));
+    EXPECT_EQ(t->findSubtable(3, 10)->glyphForCode(0x110000), 0);
+    EXPECT_EQ(t->findSubtable(3, 10)->codeCount(), 0x110000u);
     auto back = ReadCmap(WriteCmap(*t));
     EXPECT_EQ(back->findSubtable(3, 10)->glyphForCode(0x1F600), 401);
     EXPECT_EQ(back->findSubtable(1, 0)->glyphForCode(255), 3);

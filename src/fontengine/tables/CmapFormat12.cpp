@@ -15,16 +15,24 @@ bool ParseFormat12(TTcmapSubtable& s, ByteCursor& c, [[maybe_unused]] const uint
     uint32_t groups = c.u32();
     ok = c.ok() && groups <= c.remaining() / 12;
     uint32_t nextFree = 0;
+    struct Group { uint32_t start, end, glyph; };
+    std::vector<Group> list;
+    list.reserve(ok ? groups : 0);
     for (uint32_t g = 0; ok && g < groups; ++g) {
         uint32_t start = c.u32(), end = c.u32(), glyph = c.u32();
         if (start > end || end >= TTcmapSubtable::kUnicodeCodes || start < nextFree) {
             ok = false;
             break;
         }
-        for (uint32_t code = start; code <= end; ++code)
-            s.m_map[code] = uint16_t(s.format == 12 ? glyph + (code - start) : glyph);
+        list.push_back({start, end, glyph});
         nextFree = end + 1;
     }
+    if (!ok) return false;
+    // Groups rise, so the last one ends the array.
+    s.m_map.assign(list.empty() ? 0 : size_t(list.back().end) + 1, 0);
+    for (const Group& group : list)
+        for (uint32_t code = group.start; code <= group.end; ++code)
+            s.m_map[code] = uint16_t(s.format == 12 ? group.glyph + (code - group.start) : group.glyph);
     return ok;
 }
 

@@ -76,7 +76,7 @@ void TTcmapSubtable::assign(const TTObject& other) {
 
 void TTcmapSubtable::updateName() {
     char text[32];
-    std::snprintf(text, sizeof text, "(%zu chars)", m_map.size());
+    std::snprintf(text, sizeof text, "(%zu chars)", size_t(codeCount()));
     setName(text);
 }
 
@@ -89,7 +89,7 @@ void TTcmapSubtable::setFormat(uint16_t fmt) {
     switch (fmt) {
     case 0: size = kByteCodes; break;
     case 2: case 4: case 6: size = kWordCodes; break;
-    case 12: case 13: size = kUnicodeCodes; break;
+    case 12: case 13: break;  // grows to the largest code mapped: most fonts stop far below 0x110000
     default: m_bCarried = true; break;
     }
     m_map.assign(size, 0);
@@ -138,7 +138,8 @@ int TTcmapSubtable::parse(const uint8_t* cmap, size_t cmapSize, uint32_t offset)
 }
 
 bool TTcmapSubtable::setGlyphForCode(uint32_t code, uint16_t glyph) {
-    if (m_bCarried || code >= m_map.size()) return false;
+    if (m_bCarried || code >= codeCount()) return false;
+    if (code >= m_map.size()) m_map.resize(size_t(code) + 1, 0);
     if (format == 0 && glyph > 0xFF) return false;
     // Format 2 holds a one-byte code only where its byte starts no two-byte code, and a
     // two-byte code only behind a lead byte the table already has.

@@ -50,11 +50,18 @@ public:
     bool setGlyphForCode(uint32_t code, uint16_t glyph);
 
     bool carried() const { return m_bCarried; }
+    // The codes the format can address (the array may end sooner: past its end every
+    // code is unmapped).
+    uint32_t codeCount() const {
+        if (m_bCarried) return 0;
+        return format == 12 || format == 13 ? kUnicodeCodes : uint32_t(m_map.size());
+    }
     size_t arraySize() const { return m_map.size(); }
     TTcmapTable* record(size_t i) const { return static_cast<TTcmapTable*>(child(i)); }
     size_t recordCount() const { return childCount(); }
     void addRecord(uint16_t platformID, uint16_t encodingID);
-    // Sizes the mapping array for format and clears it.
+    // Sizes the mapping array for format and clears it (the full Unicode formats start
+    // empty and grow with their codes).
     void setFormat(uint16_t format);
 
     uint16_t format;
