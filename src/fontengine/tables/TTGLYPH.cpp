@@ -3,18 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "GlyphNames.h"
-#include "TTDump.h"
-#include "TTF.h"
-#include "glyfTABLE.h"
-
-#include <algorithm>
-#include <new>
-
+#include "SlabPool.h"
 #include "TTBytes.h"
+#include "TTDump.h"
 #include "TTF.h"
 #include "glyfTABLE.h"
 
@@ -23,7 +19,25 @@ namespace {
 constexpr size_t kMaxFlattenedPoints = 65535;
 
 bool FitsByte(int v, bool isSigned) { return isSigned ? (v >= -128 && v <= 127) : (v >= 0 && v <= 255); }
+
+// Never destroyed: glyphs held by static objects may outlive any exit-time destructor.
+SlabPool& GlyphPool() {
+    static SlabPool* pool = new SlabPool(sizeof(TTGLYPH));
+    return *pool;
+}
+
 }  // namespace
+
+void* TTGLYPH::operator new(size_t size) {
+    return size == sizeof(TTGLYPH) ? GlyphPool().allocate() : ::operator new(size);
+}
+
+void TTGLYPH::operator delete(void* object, size_t size) {
+    if (size == sizeof(TTGLYPH))
+        GlyphPool().deallocate(object);
+    else
+        ::operator delete(object);
+}
 
 TTGLYPH::TTGLYPH(TTObject* owner) : TTStreamed(owner) {}
 

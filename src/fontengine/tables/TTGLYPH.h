@@ -81,6 +81,10 @@ public:
     static constexpr int kMaxComponentDepth = 32;
 
     explicit TTGLYPH(TTObject* owner = nullptr);
+    // Glyph objects come from a pool of their own: a large font holds tens of thousands.
+    static void* operator new(size_t size);
+    static void operator delete(void* object, size_t size);
+
     // A glyph of kind with a box; its advances are the box's width and height.
     TTGLYPH(uint8_t kind, int16_t xMin, int16_t yMin, int16_t xMax, int16_t yMax);
 
