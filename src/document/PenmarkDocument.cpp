@@ -60,6 +60,8 @@ bool CPenmarkDocument::SupportsCharset(int32_t charset) const {
 void CPenmarkDocument::DiscardImage() {
     m_pImage.reset();
     m_pSelectionImage.reset();
+    m_pGreySource.reset();
+    m_imageEdits.clear();
     m_rcSelection = PixelRect{};
     m_rcInk = PixelRect{};
 }
@@ -95,13 +97,35 @@ bool CPenmarkDocument::LoadImageFile(const std::string& path) {
             m_services.messages->Show(ImageErrorMessage(code),
                                       MessageStyle::kOk | MessageStyle::kIconStop);
     };
-    int code = m_pRegistry->ReadImage(path, m_services.progress, image);
+    int code = m_pRegistry->ReadImage(path, m_services.progress, image, &m_pGreySource);
     if (code != 0) {
         m_nLastError = code;
         if (ImageErrorStringId(code) != 0) report(code);
         return false;
     }
     m_pImage = std::move(image);
+    return true;
+}
+
+void CPenmarkDocument::NoteImageEdit(int command) {
+    if (m_pGreySource) m_imageEdits.push_back(command);
+}
+
+bool CPenmarkDocument::Rebinarize(const ThresholdChoice& choice) {
+    if (!m_pGreySource) return false;
+    try {
+        auto image = std::make_unique<MonoImage>();
+        BinarizeResult result = Binarize(m_pGreySource->grey, choice, *image);
+        for (int command : m_imageEdits) ApplyImageCommand(*image, command);
+        m_pImage = std::move(image);
+        m_pGreySource->choice = choice;
+        m_pGreySource->result = result;
+    } catch (const std::exception&) {  // the code error 2005 or a failed allocation
+        if (m_services.messages)
+            m_services.messages->Show(GetString(StringId::kNoMemory), MessageStyle::kOk | MessageStyle::kIconStop);
+        return false;
+    }
+    UpdateAllViews(nullptr);
     return true;
 }
 

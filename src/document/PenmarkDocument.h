@@ -46,6 +46,18 @@ public:
     // The old picture, the cut region and both rectangles are gone either way.
     bool LoadImageFile(const std::string& path);
 
+    // True when the picture was made black and white from a grey or colour one, which is
+    // kept so that it can be made black and white again.
+    bool CanRebinarize() const { return m_pGreySource != nullptr; }
+    // How the picture was last made black and white (only with CanRebinarize).
+    const GreySource* GreyPicture() const { return m_pGreySource.get(); }
+    // Makes the picture black and white again from the kept grey one, then repeats the
+    // edits made since it was read; the selection stays. False (with the message shown)
+    // when memory runs out, the picture then as it was.
+    bool Rebinarize(const ThresholdChoice& choice);
+    // Records an edit-page command run on the picture, for Rebinarize to repeat.
+    void NoteImageEdit(int command);
+
     // The clipboard's picture, reduced to black and white, becomes the image; false when
     // the clipboard holds none (the old picture is gone either way).
     bool PasteFromClipboard();
@@ -126,6 +138,9 @@ protected:
     void SendGlyphMoved();
 
     PlatformServices m_services;
+    // The grey picture behind m_pImage and the edits run on m_pImage since.
+    std::unique_ptr<GreySource> m_pGreySource;
+    std::vector<int> m_imageEdits;
     FileFilter m_imageFilterAll;
     const ImageFormatRegistry* m_pRegistry = nullptr;
     std::vector<FileFilter> m_imageFilters;

@@ -249,6 +249,7 @@ BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, Mo
         ThresholdMode mode = choice.mode;
         if (mode == ThresholdMode::Auto) mode = UnevenPaper(grey, otsu) ? ThresholdMode::Local : ThresholdMode::Global;
         result.used = mode;
+        result.level = otsu;
         if (mode == ThresholdMode::Local) {
             // The stroke width as a global threshold sees it sizes the local window.
             MonoImage rough;

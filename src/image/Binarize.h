@@ -25,7 +25,15 @@ struct ThresholdChoice {
 
 struct BinarizeResult {
     ThresholdMode used = ThresholdMode::Global;  // Global or Local (Fixed when asked)
-    int level = 128;                             // the global level, when one was used
+    int level = 128;  // the global level used, or for Local the one Otsu would have used
+};
+
+// A picture that was made black and white, with the grey it came from and how it was
+// cut: kept so that it can be cut again at another level, never from the 1-bit result.
+struct GreySource {
+    GreyImage grey;
+    ThresholdChoice choice;
+    BinarizeResult result;
 };
 
 // The level that best splits the histogram into two classes (Otsu).

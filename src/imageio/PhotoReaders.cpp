@@ -6,13 +6,16 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "BmpReader.h"
 #include "Error.h"
 #include "ImageErrors.h"
 #include "MonoImage.h"
+#include "TiffReader.h"
 
 namespace {
 
 ThresholdChoice g_threshold;
+bool g_greyTiffBmp = false;
 
 void CheckSize(uint64_t w, uint64_t h) {
     if (w == 0 || h == 0) RaiseError(ImageError::kInvalidData);
@@ -91,15 +94,17 @@ void JpegFail(j_common_ptr info) {
 
 void JpegQuiet(j_common_ptr, int) {}
 
-void Finish(GreyImage& grey, const ProgressFn& progress, MonoBitmap& out) {
+void Finish(GreyImage& grey, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
     if (ReportProgress(progress, ProgressCode::kPosition, 50) != 0) RaiseError(ImageError::kCancelled);
     MonoImage image;
-    Binarize(grey, g_threshold, image);
+    BinarizeResult result = Binarize(grey, g_threshold, image);
+    if (ReportProgress(progress, ProgressCode::kPosition, 100) != 0) RaiseError(ImageError::kCancelled);
+    auto source = std::make_unique<GreySource>();
+    source->grey = std::move(grey);
+    source->choice = g_threshold;
+    source->result = result;
     image.MoveTo(out);
-    if (ReportProgress(progress, ProgressCode::kPosition, 100) != 0) {
-        out.Free();
-        RaiseError(ImageError::kCancelled);
-    }
+    keep = std::move(source);
 }
 
 void StartProgress(const ProgressFn& progress) {
@@ -112,6 +117,8 @@ void StartProgress(const ProgressFn& progress) {
 
 void SetPhotoThreshold(const ThresholdChoice& choice) { g_threshold = choice; }
 const ThresholdChoice& PhotoThreshold() { return g_threshold; }
+void SetGreyTiffBmp(bool allowed) { g_greyTiffBmp = allowed; }
+bool GreyTiffBmp() { return g_greyTiffBmp; }
 
 void DecodePng(const std::vector<uint8_t>& bytes, GreyImage& out) {
     png_image image;
@@ -179,7 +186,7 @@ void DecodeJpeg(const std::vector<uint8_t>& bytes, GreyImage& out) {
     Orient(out, orientation);
 }
 
-void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
+void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
     std::vector<uint8_t> bytes = Slurp(file);
     // Another format's file: the registry goes on to the next reader.
     static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -187,14 +194,22 @@ void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
     StartProgress(progress);
     GreyImage grey;
     DecodePng(bytes, grey);
-    Finish(grey, progress, out);
+    Finish(grey, progress, out, keep);
 }
 
-void ReadJpeg(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
+void ReadJpeg(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
     std::vector<uint8_t> bytes = Slurp(file);
     if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) RaiseError(ImageError::kUnknownFormat);
     StartProgress(progress);
     GreyImage grey;
     DecodeJpeg(bytes, grey);
-    Finish(grey, progress, out);
+    Finish(grey, progress, out, keep);
+}
+
+void ReadTiffPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>&) {
+    ReadTiff(file, progress, out);
+}
+
+void ReadBmpPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>&) {
+    ReadBmp(file, progress, out);
 }
