@@ -12,6 +12,7 @@
 #include "StringIds.h"
 #include "Strings.h"
 #include "ImageErrors.h"
+#include "PhotoReaders.h"
 #include "SymbolFont.h"
 #include "TTError.h"
 #include "Tracer.h"
@@ -20,6 +21,7 @@ namespace {
 
 // Filter descriptions of the file dialogs.
 constexpr int kStrImageFiles = 62001;
+constexpr int kStrMakeBlackAndWhite = 62155;
 constexpr int kStrTrueTypeFilter = 62002;
 constexpr int kStrEpsFilter = 62003;
 constexpr int kStrAllFiles = 62004;
@@ -98,9 +100,23 @@ bool CPenmarkDocument::LoadImageFile(const std::string& path) {
                                       MessageStyle::kOk | MessageStyle::kIconStop);
     };
     int code = m_pRegistry->ReadImage(path, m_services.progress, image, &m_pGreySource);
+    bool asked = false;
+    if (code == ImageError::kNotBlackWhite && m_bOfferBlackAndWhite && m_services.messages) {
+        asked = true;
+        const std::string question = std::string(GetString(ImageText::kNotBlackWhite)) + "\n" + GetString(kStrMakeBlackAndWhite);
+        constexpr int kYes = 6;
+        if (m_services.messages->Show(question, MessageStyle::kYesNo | MessageStyle::kIconQuestion |
+                                                    MessageStyle::kDefaultSecond) == kYes) {
+            const bool before = GreyTiffBmp();
+            SetGreyTiffBmp(true);
+            code = m_pRegistry->ReadImage(path, m_services.progress, image, &m_pGreySource);
+            SetGreyTiffBmp(before);
+            asked = false;  // a failure of the second read has its own message
+        }
+    }
     if (code != 0) {
         m_nLastError = code;
-        if (ImageErrorStringId(code) != 0) report(code);
+        if (ImageErrorStringId(code) != 0 && !asked) report(code);
         return false;
     }
     m_pImage = std::move(image);

@@ -42,6 +42,10 @@ public:
     // The picture formats the document reads (the application owns the registry). Also
     // fills the open dialog's filter list.
     void SetImageRegistry(const ImageFormatRegistry* registry);
+    // The wizard's way with a grey or colour TIFF or BMP picture: instead of the refusal
+    // alone, the user is asked whether to make it black and white as a photo; No, the
+    // default button, keeps the refusal. Off: the refusal only.
+    void SetOfferBlackAndWhite(bool offer) { m_bOfferBlackAndWhite = offer; }
     // Reads a picture file into the image; false after the readers' message was shown.
     // The old picture, the cut region and both rectangles are gone either way.
     bool LoadImageFile(const std::string& path);
@@ -144,6 +148,7 @@ protected:
     FileFilter m_imageFilterAll;
     const ImageFormatRegistry* m_pRegistry = nullptr;
     std::vector<FileFilter> m_imageFilters;
+    bool m_bOfferBlackAndWhite = false;
     bool m_bUnplaceable = false;
     bool m_bOutOfRange = false;
     int m_nLastError = 0;

@@ -267,3 +267,28 @@ BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, Mo
     }
     return result;
 }
+
+void OrientGrey(GreyImage& g, int orientation) {
+    if (orientation <= 1 || orientation > 8) return;
+    const int32_t w = g.width, h = g.height;
+    bool swap = orientation >= 5;
+    GreyImage out;
+    out.width = swap ? h : w;
+    out.height = swap ? w : h;
+    out.pixels.resize(g.pixels.size());
+    for (int32_t y = 0; y < out.height; ++y)
+        for (int32_t x = 0; x < out.width; ++x) {
+            int32_t sx = 0, sy = 0;
+            switch (orientation) {
+                case 2: sx = w - 1 - x; sy = y; break;
+                case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+                case 4: sx = x; sy = h - 1 - y; break;
+                case 5: sx = y; sy = x; break;
+                case 6: sx = y; sy = h - 1 - x; break;
+                case 7: sx = w - 1 - y; sy = h - 1 - x; break;
+                case 8: sx = w - 1 - y; sy = x; break;
+            }
+            out.pixels[size_t(y) * size_t(out.width) + size_t(x)] = g.At(sx, sy);
+        }
+    g = std::move(out);
+}

@@ -52,6 +52,10 @@ int StrokeWidth(const MonoImage& image);
 // Removes 8-connected ink components of fewer than minPixels pixels; the count removed.
 int RemoveSpecks(MonoImage& image, int minPixels);
 
+// The picture turned upright as an orientation tag (TIFF's and EXIF's, 1 to 8) says;
+// other values leave it as it is.
+void OrientGrey(GreyImage& grey, int orientation);
+
 // The grey of a colour (the luma of Rec. 601), rounded.
 inline uint8_t GreyOf(uint8_t r, uint8_t g, uint8_t b) {
     return uint8_t((299u * r + 587u * g + 114u * b + 500u) / 1000u);

@@ -57,32 +57,6 @@ int ExifOrientation(const uint8_t* p, size_t n) {
     return 1;
 }
 
-// The grey picture turned as its orientation tag says.
-void Orient(GreyImage& g, int orientation) {
-    if (orientation <= 1) return;
-    const int32_t w = g.width, h = g.height;
-    bool swap = orientation >= 5;
-    GreyImage out;
-    out.width = swap ? h : w;
-    out.height = swap ? w : h;
-    out.pixels.resize(g.pixels.size());
-    for (int32_t y = 0; y < out.height; ++y)
-        for (int32_t x = 0; x < out.width; ++x) {
-            int32_t sx = 0, sy = 0;
-            switch (orientation) {
-                case 2: sx = w - 1 - x; sy = y; break;
-                case 3: sx = w - 1 - x; sy = h - 1 - y; break;
-                case 4: sx = x; sy = h - 1 - y; break;
-                case 5: sx = y; sy = x; break;
-                case 6: sx = y; sy = h - 1 - x; break;
-                case 7: sx = w - 1 - y; sy = h - 1 - x; break;
-                case 8: sx = w - 1 - y; sy = x; break;
-            }
-            out.pixels[size_t(y) * size_t(out.width) + size_t(x)] = g.At(sx, sy);
-        }
-    g = std::move(out);
-}
-
 struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
@@ -183,7 +157,7 @@ void DecodeJpeg(const std::vector<uint8_t>& bytes, GreyImage& out) {
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    Orient(out, orientation);
+    OrientGrey(out, orientation);
 }
 
 void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
@@ -206,10 +180,31 @@ void ReadJpeg(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std:
     Finish(grey, progress, out, keep);
 }
 
-void ReadTiffPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>&) {
-    ReadTiff(file, progress, out);
+namespace {
+
+// The 1-bit reader first; a grey or colour picture it refuses goes the photos' way when
+// that was asked for.
+template <typename OneBit, typename Grey>
+void ReadEither(OneBit oneBit, Grey readGrey, ImageFile& file, const ProgressFn& progress, MonoBitmap& out,
+                std::unique_ptr<GreySource>& keep) {
+    try {
+        oneBit(file, progress, out);
+        return;
+    } catch (const CodeError& e) {
+        if (e.code() != ImageError::kNotBlackWhite || !g_greyTiffBmp) throw;
+    }
+    out.Free();
+    GreyImage grey;
+    readGrey(file, progress, grey);
+    Finish(grey, progress, out, keep);
 }
 
-void ReadBmpPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>&) {
-    ReadBmp(file, progress, out);
+}  // namespace
+
+void ReadTiffPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
+    ReadEither(ReadTiff, ReadTiffGrey, file, progress, out, keep);
+}
+
+void ReadBmpPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
+    ReadEither(ReadBmp, ReadBmpGrey, file, progress, out, keep);
 }

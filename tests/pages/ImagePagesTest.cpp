@@ -30,6 +30,7 @@
 #include "Error.h"
 #include "ImageFormatRegistry.h"
 #include "PenmarkDocument.h"
+#include "PhotoReaders.h"
 #include "QtServices.h"
 #include "StringIds.h"
 #include "Strings.h"
@@ -44,10 +45,11 @@ class RecordingMessages : public IMessageSink {
 public:
     std::vector<std::string> texts;
     std::vector<uint32_t> styles;
+    int answer = 1;
     int Show(const std::string& text, uint32_t style) override {
         texts.push_back(text);
         styles.push_back(style);
-        return 1;
+        return answer;
     }
 };
 
@@ -425,7 +427,7 @@ TEST_F(ImagePagesTest, AScannedPictureArrivesOnlyWhileScanning) {
 
 // A photo-like grey picture: paper that darkens from left to right, two strokes of ink
 // with soft edges.
-std::string GreyPhoto(const fs::path& dir) {
+std::string GreyPhoto(const fs::path& dir, const char* name = "photo.png") {
     QImage photo(240, 120, QImage::Format_Grayscale8);
     for (int y = 0; y < photo.height(); ++y)
         for (int x = 0; x < photo.width(); ++x) {
@@ -438,8 +440,8 @@ std::string GreyPhoto(const fs::path& dir) {
             int v = inStroke(x, y) ? ink : edge ? (ink + paper) / 2 : paper;
             photo.setPixel(x, y, qRgb(v, v, v));
         }
-    std::string path = (dir / "photo.png").string();
-    EXPECT_TRUE(photo.save(QString::fromStdString(path), "PNG"));
+    std::string path = (dir / name).string();
+    EXPECT_TRUE(photo.save(QString::fromStdString(path)));
     return path;
 }
 
@@ -527,6 +529,29 @@ TEST_F(ImagePagesTest, ABlackAndWhitePictureHasNoThreshold) {
     source->ImagePathEdit()->setText(QString::fromStdString(Picture("again.bmp", Strokes(300, 120))));
     ClickNext();
     EXPECT_FALSE(edit->ThresholdRow()->isVisible());
+}
+
+TEST_F(ImagePagesTest, AGreyBitmapIsRefusedUnlessTheUserAsksForBlackAndWhite) {
+    doc.SetOfferBlackAndWhite(true);
+    const std::string bmp = GreyPhoto(dir, "grey.bmp");
+    messages.answer = 7;  // No
+    OpenPicture(bmp);
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+    ASSERT_EQ(messages.texts.size(), 1u);  // the refusal and the question in one message
+    EXPECT_EQ(messages.texts[0], "Penmark does not support color and grayscale images.\n"
+                                 "Make a black-and-white picture of it, as for a photo?");
+    EXPECT_EQ(messages.styles[0], MessageStyle::kYesNo | MessageStyle::kIconQuestion | MessageStyle::kDefaultSecond);
+    EXPECT_EQ(doc.m_pImage, nullptr);
+    EXPECT_EQ(doc.LastLoadError(), 1030);
+
+    messages.answer = 6;  // Yes
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 3);
+    EXPECT_EQ(messages.texts.size(), 2u);
+    ASSERT_NE(doc.m_pImage, nullptr);
+    EXPECT_TRUE(Active<CEditImagePage>()->ThresholdRow()->isVisible());
+    // Asked once: the next grey bitmap is asked about again.
+    EXPECT_FALSE(GreyTiffBmp());
 }
 
 }  // namespace
