@@ -234,47 +234,78 @@ int StrokeWidth(const MonoImage& image) {
     return std::max(1, width);
 }
 
+namespace {
+
+// A horizontal run of ink: pixels [x0, x1) of row y.
+struct InkRun {
+    int32_t y, x0, x1;
+};
+
+// The ink runs of one packed row, appended; paper and ink bytes are passed whole.
+void RowRuns(const uint8_t* row, int32_t y, int32_t width, std::vector<InkRun>& runs) {
+    int32_t start = -1;
+    for (int32_t x = 0; x < width;) {
+        const uint8_t byte = row[x >> 3];
+        if ((x & 7) == 0 && x + 8 <= width && byte == (start < 0 ? 0xFF : 0x00)) {
+            x += 8;
+            continue;
+        }
+        const bool ink = !(byte & (0x80 >> (x & 7)));
+        if (ink && start < 0) start = x;
+        if (!ink && start >= 0) {
+            runs.push_back({y, start, x});
+            start = -1;
+        }
+        ++x;
+    }
+    if (start >= 0) runs.push_back({y, start, width});
+}
+
+int32_t Root(std::vector<int32_t>& parent, int32_t i) {
+    while (parent[size_t(i)] != i) {
+        parent[size_t(i)] = parent[size_t(parent[size_t(i)])];  // halves the path
+        i = parent[size_t(i)];
+    }
+    return i;
+}
+
+}  // namespace
+
 int RemoveSpecks(MonoImage& image, int minPixels) {
     if (minPixels <= 1 || image.IsEmpty()) return 0;
     const int32_t w = image.width, h = image.height;
-    // One bit per pixel for the pixels already reached; paper bytes are passed whole.
-    std::vector<uint8_t> seen((size_t(w) * size_t(h) + 7) / 8, 0);
-    auto mark = [&](size_t p) { seen[p >> 3] |= uint8_t(1u << (p & 7)); };
-    auto marked = [&](size_t p) { return (seen[p >> 3] >> (p & 7)) & 1; };
-    std::vector<int32_t> stack, component;
-    int removed = 0;
-    const int32_t rowBytes = (w + 7) / 8;
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t xb = 0; xb < rowBytes; ++xb) {
-            if (image.Row(y)[xb] == 0xFF) continue;
-            for (int32_t x = xb * 8; x < std::min(w, xb * 8 + 8); ++x) {
-                size_t start = size_t(y) * size_t(w) + size_t(x);
-                if (marked(start) || !IsInk(image, x, y)) continue;
-                component.clear();
-                stack.assign(1, int32_t(start));
-                mark(start);
-                bool small = true;
-                while (!stack.empty()) {
-                    int32_t p = stack.back();
-                    stack.pop_back();
-                    if (small) component.push_back(p);
-                    if (int(component.size()) >= minPixels) small = false;
-                    int32_t px = p % w, py = p / w;
-                    for (int dy = -1; dy <= 1; ++dy)
-                        for (int dx = -1; dx <= 1; ++dx) {
-                            int32_t nx = px + dx, ny = py + dy;
-                            if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-                            size_t q = size_t(ny) * size_t(w) + size_t(nx);
-                            if (marked(q) || !IsInk(image, nx, ny)) continue;
-                            mark(q);
-                            stack.push_back(int32_t(q));
-                        }
-                }
-                if (!small) continue;
-                for (int32_t p : component) image.Row(p / w)[(p % w) >> 3] |= uint8_t(0x80 >> ((p % w) & 7));
-                ++removed;
+    // 8-connected components as sets of runs: linear in the runs, however much ink.
+    std::vector<InkRun> runs;
+    std::vector<int32_t> parent;
+    std::vector<int64_t> pixels;
+    size_t previous = 0;
+    for (int32_t y = 0; y < h; ++y) {
+        const size_t first = runs.size();
+        RowRuns(image.Row(y), y, w, runs);
+        size_t j = previous;
+        for (size_t r = first; r < runs.size(); ++r) {
+            parent.push_back(int32_t(r));
+            pixels.push_back(runs[r].x1 - runs[r].x0);
+            // Runs of the row above touch this one when they overlap it or meet it at a corner.
+            while (j < first && runs[j].x1 < runs[r].x0) ++j;
+            for (size_t k = j; k < first && runs[k].x0 <= runs[r].x1; ++k) {
+                int32_t a = Root(parent, int32_t(r)), b = Root(parent, int32_t(k));
+                if (a == b) continue;
+                if (a < b) std::swap(a, b);
+                parent[size_t(a)] = b;
+                pixels[size_t(b)] += pixels[size_t(a)];
             }
         }
+        previous = first;
+    }
+    int removed = 0;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const int32_t root = Root(parent, int32_t(r));
+        if (pixels[size_t(root)] >= minPixels) continue;
+        if (root == int32_t(r)) ++removed;
+        uint8_t* row = image.Row(runs[r].y);
+        for (int32_t x = runs[r].x0; x < runs[r].x1; ++x) row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+    }
     return removed;
 }
 
