@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes through the format registry, the way a user's file arrives:
-// written to a file whose extension names one format or the other.
+// written to a file whose extension names one format or the other, with the grey and
+// colour pictures refused or made black and white.
 //
 // Run: fuzz_imageio -malloc_limit_mb=2200 -max_len=65536 corpus/
 // (a picture may claim up to 2 GB of bitmap, which the reader allocates before decoding.)
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include "ImageFormatRegistry.h"
+#include "PhotoReaders.h"
 
 namespace {
 std::string ScratchFile(const char* extension) {
@@ -21,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const ImageFormatRegistry registry;
     static const std::string paths[2] = {ScratchFile(".tif"), ScratchFile(".bmp")};
     const std::string& path = paths[size % 2];
+    SetGreyTiffBmp(size % 4 >= 2);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return 0;
     std::fwrite(data, 1, size, f);

@@ -52,6 +52,7 @@ bool CPenmarkApp::InitInstance(const std::function<void(CPenmarkDlg&)>& addPages
         qApp->installEventFilter(m_scannerFilter.get());
     }
     m_document.SetImageRegistry(&m_registry);
+    m_document.SetOfferBlackAndWhite(true);
     addPages(*m_pSheet);
     SetProgressSheet(m_pSheet);
 

@@ -183,6 +183,7 @@ int Trace(const std::vector<std::string>& args, FILE* err) {
         return 2;
     }
     SetPhotoThreshold(options.threshold);
+    SetGreyTiffBmp(options.thresholdGiven);
     Session session(err);
     if (!session.LoadAndTrace(options.input, {}, std::nullopt)) return 1;
     if (!SaveOutlineSvg(*session.doc.m_pTracedOutline, options.output)) {
@@ -260,6 +261,7 @@ int Build(const std::vector<std::string>& args, FILE* out, FILE* err) {
         return 2;
     }
     SetPhotoThreshold(options.threshold);
+    SetGreyTiffBmp(options.thresholdGiven);
     Session session(err);
     CPenmarkDocument& doc = session.doc;
     FontInfo info;
@@ -396,6 +398,7 @@ int Threshold(const std::vector<std::string>& args, FILE* err) {
         return 2;
     }
     SetPhotoThreshold(options.threshold);
+    SetGreyTiffBmp(options.thresholdGiven);
     Session session(err);
     bool loaded = session.doc.LoadImageFile(options.input);
     session.bar.Finish();

@@ -126,6 +126,7 @@ std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args
             auto t = ParseThreshold(*v);
             if (!t) return Error(kCliBadValue, a, *v);
             out.threshold = *t;
+            out.thresholdGiven = true;
         }
         else if (a == "--scan") {
             out.scan = true;
@@ -197,6 +198,7 @@ std::optional<ParseError> ParseTraceOptions(const std::vector<std::string>& args
             auto t = ParseThreshold(args[++i]);
             if (!t) return Error(kCliBadValue, a, args[i]);
             out.threshold = *t;
+            out.thresholdGiven = true;
         } else if (!a.empty() && a[0] == '-') {
             return Error(kCliUnknownOption, a);
         } else if (out.input.empty()) {
@@ -216,5 +218,6 @@ std::optional<ParseError> ParseThresholdOptions(const std::vector<std::string>& 
     out.input = trace.input;
     out.output = trace.output;
     out.threshold = trace.threshold;
+    out.thresholdGiven = trace.thresholdGiven;
     return std::nullopt;
 }

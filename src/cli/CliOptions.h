@@ -25,6 +25,7 @@ struct BuildOptions {
     std::string output = "Penmark.ttf";
     bool install = false;
     ThresholdChoice threshold;  // how a photo becomes black and white
+    bool thresholdGiven = false;  // asked for: grey and colour TIFF and BMP pictures are taken too
 };
 
 struct ScanOptions {
@@ -38,12 +39,14 @@ struct TraceOptions {
     std::string input;   // picture or EPS/AI file
     std::string output;  // SVG file
     ThresholdChoice threshold;
+    bool thresholdGiven = false;
 };
 
 struct ThresholdOptions {
     std::string input;   // a picture
     std::string output;  // plain PBM file
     ThresholdChoice threshold;
+    bool thresholdGiven = false;
 };
 
 // "auto", "global", "local" or a level 0 to 255.

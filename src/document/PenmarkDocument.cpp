@@ -12,6 +12,7 @@
 #include "StringIds.h"
 #include "Strings.h"
 #include "ImageErrors.h"
+#include "PhotoReaders.h"
 #include "SymbolFont.h"
 #include "TTError.h"
 #include "Tracer.h"
@@ -20,6 +21,7 @@ namespace {
 
 // Filter descriptions of the file dialogs.
 constexpr int kStrImageFiles = 62001;
+constexpr int kStrMakeBlackAndWhite = 62155;
 constexpr int kStrTrueTypeFilter = 62002;
 constexpr int kStrEpsFilter = 62003;
 constexpr int kStrAllFiles = 62004;
@@ -60,6 +62,8 @@ bool CPenmarkDocument::SupportsCharset(int32_t charset) const {
 void CPenmarkDocument::DiscardImage() {
     m_pImage.reset();
     m_pSelectionImage.reset();
+    m_pGreySource.reset();
+    m_imageEdits.clear();
     m_rcSelection = PixelRect{};
     m_rcInk = PixelRect{};
 }
@@ -95,13 +99,49 @@ bool CPenmarkDocument::LoadImageFile(const std::string& path) {
             m_services.messages->Show(ImageErrorMessage(code),
                                       MessageStyle::kOk | MessageStyle::kIconStop);
     };
-    int code = m_pRegistry->ReadImage(path, m_services.progress, image);
+    int code = m_pRegistry->ReadImage(path, m_services.progress, image, &m_pGreySource);
+    bool asked = false;
+    if (code == ImageError::kNotBlackWhite && m_bOfferBlackAndWhite && m_services.messages) {
+        asked = true;
+        const std::string question = std::string(GetString(ImageText::kNotBlackWhite)) + "\n" + GetString(kStrMakeBlackAndWhite);
+        constexpr int kYes = 6;
+        if (m_services.messages->Show(question, MessageStyle::kYesNo | MessageStyle::kIconQuestion |
+                                                    MessageStyle::kDefaultSecond) == kYes) {
+            const bool before = GreyTiffBmp();
+            SetGreyTiffBmp(true);
+            code = m_pRegistry->ReadImage(path, m_services.progress, image, &m_pGreySource);
+            SetGreyTiffBmp(before);
+            asked = false;  // a failure of the second read has its own message
+        }
+    }
     if (code != 0) {
         m_nLastError = code;
-        if (ImageErrorStringId(code) != 0) report(code);
+        if (ImageErrorStringId(code) != 0 && !asked) report(code);
         return false;
     }
     m_pImage = std::move(image);
+    return true;
+}
+
+void CPenmarkDocument::NoteImageEdit(int command) {
+    if (m_pGreySource) m_imageEdits.push_back(command);
+}
+
+bool CPenmarkDocument::Rebinarize(const ThresholdChoice& choice) {
+    if (!m_pGreySource) return false;
+    try {
+        auto image = std::make_unique<MonoImage>();
+        BinarizeResult result = Binarize(m_pGreySource->grey, choice, *image);
+        for (int command : m_imageEdits) ApplyImageCommand(*image, command);
+        m_pImage = std::move(image);
+        m_pGreySource->choice = choice;
+        m_pGreySource->result = result;
+    } catch (const std::exception&) {  // the code error 2005 or a failed allocation
+        if (m_services.messages)
+            m_services.messages->Show(GetString(StringId::kNoMemory), MessageStyle::kOk | MessageStyle::kIconStop);
+        return false;
+    }
+    UpdateAllViews(nullptr);
     return true;
 }
 

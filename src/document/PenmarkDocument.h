@@ -42,9 +42,25 @@ public:
     // The picture formats the document reads (the application owns the registry). Also
     // fills the open dialog's filter list.
     void SetImageRegistry(const ImageFormatRegistry* registry);
+    // The wizard's way with a grey or colour TIFF or BMP picture: instead of the refusal
+    // alone, the user is asked whether to make it black and white as a photo; No, the
+    // default button, keeps the refusal. Off: the refusal only.
+    void SetOfferBlackAndWhite(bool offer) { m_bOfferBlackAndWhite = offer; }
     // Reads a picture file into the image; false after the readers' message was shown.
     // The old picture, the cut region and both rectangles are gone either way.
     bool LoadImageFile(const std::string& path);
+
+    // True when the picture was made black and white from a grey or colour one, which is
+    // kept so that it can be made black and white again.
+    bool CanRebinarize() const { return m_pGreySource != nullptr; }
+    // How the picture was last made black and white (only with CanRebinarize).
+    const GreySource* GreyPicture() const { return m_pGreySource.get(); }
+    // Makes the picture black and white again from the kept grey one, then repeats the
+    // edits made since it was read; the selection stays. False (with the message shown)
+    // when memory runs out, the picture then as it was.
+    bool Rebinarize(const ThresholdChoice& choice);
+    // Records an edit-page command run on the picture, for Rebinarize to repeat.
+    void NoteImageEdit(int command);
 
     // The clipboard's picture, reduced to black and white, becomes the image; false when
     // the clipboard holds none (the old picture is gone either way).
@@ -126,9 +142,13 @@ protected:
     void SendGlyphMoved();
 
     PlatformServices m_services;
+    // The grey picture behind m_pImage and the edits run on m_pImage since.
+    std::unique_ptr<GreySource> m_pGreySource;
+    std::vector<int> m_imageEdits;
     FileFilter m_imageFilterAll;
     const ImageFormatRegistry* m_pRegistry = nullptr;
     std::vector<FileFilter> m_imageFilters;
+    bool m_bOfferBlackAndWhite = false;
     bool m_bUnplaceable = false;
     bool m_bOutOfRange = false;
     int m_nLastError = 0;

@@ -25,15 +25,29 @@ void Allocate(MonoImage& out, int32_t w, int32_t h) {
     out.Fill(1);
 }
 
-void SetInk(MonoImage& out, int32_t x, int32_t y) { out.Row(y)[x >> 3] &= uint8_t(~(0x80 >> (x & 7))); }
 bool IsInk(const MonoImage& m, int32_t x, int32_t y) { return !(m.Row(y)[x >> 3] & (0x80 >> (x & 7))); }
 
-void ThresholdGlobal(const GreyImage& grey, int level, MonoImage& out) {
-    for (int32_t y = 0; y < grey.height; ++y) {
-        const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
-        for (int32_t x = 0; x < grey.width; ++x)
-            if (row[x] < level) SetInk(out, x, y);
+// Packs a row eight pixels to a byte: ink (0) where the pixel is darker than its level.
+template <typename Level>
+void PackRow(const uint8_t* row, int32_t width, Level level, uint8_t* out) {
+    int32_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        unsigned byte = 0;
+        for (int b = 0; b < 8; ++b) byte = byte << 1 | unsigned(row[x + b] >= level(x + b));
+        *out++ = uint8_t(byte);
     }
+    if (x < width) {
+        unsigned byte = 0xFF;  // the padding stays paper
+        for (int b = 0; x + b < width; ++b)
+            if (row[x + b] < level(x + b)) byte &= ~(0x80u >> b);
+        *out = uint8_t(byte);
+    }
+}
+
+void ThresholdGlobal(const GreyImage& grey, int level, MonoImage& out) {
+    for (int32_t y = 0; y < grey.height; ++y)
+        PackRow(&grey.pixels[size_t(y) * size_t(grey.width)], grey.width, [level](int32_t) { return level; },
+                out.Row(y));
 }
 
 struct BlockStats {
@@ -51,15 +65,20 @@ BlockStats Blocks(const GreyImage& grey, int block) {
     b.sum.assign(n, 0);
     b.sumSq.assign(n, 0);
     b.count.assign(n, 0);
+    // Whole runs of a row per block, in integers: exact, and no division per pixel.
     for (int32_t y = 0; y < grey.height; ++y) {
         const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
         size_t base = size_t(y / block) * size_t(b.cols);
-        for (int32_t x = 0; x < grey.width; ++x) {
-            size_t i = base + size_t(x / block);
-            double v = row[x];
-            b.sum[i] += v;
-            b.sumSq[i] += v * v;
-            ++b.count[i];
+        for (int c = 0; c < b.cols; ++c) {
+            const int32_t x0 = c * block, x1 = std::min(grey.width, x0 + block);
+            uint64_t sum = 0, sumSq = 0;
+            for (int32_t x = x0; x < x1; ++x) {
+                sum += row[x];
+                sumSq += uint32_t(row[x]) * row[x];
+            }
+            b.sum[base + size_t(c)] += double(sum);
+            b.sumSq[base + size_t(c)] += double(sumSq);
+            b.count[base + size_t(c)] += uint32_t(x1 - x0);
         }
     }
     return b;
@@ -95,21 +114,32 @@ void ThresholdLocal(const GreyImage& grey, int strokeGuess, MonoImage& out) {
     auto at = [&](int r, int c) {
         r = std::clamp(r, 0, b.rows - 1);
         c = std::clamp(c, 0, b.cols - 1);
-        return t[size_t(r) * size_t(b.cols) + size_t(c)];
+        return double(t[size_t(r) * size_t(b.cols) + size_t(c)]);
     };
+    // The blend across a row depends on x alone: its block column and weight are worked
+    // out once, and each row first blends its two block rows into one line of thresholds.
+    std::vector<int32_t> column(size_t(grey.width));
+    std::vector<double> weight(size_t(grey.width));
+    for (int32_t x = 0; x < grey.width; ++x) {
+        double fx = (x + 0.5) / block - 0.5;
+        column[size_t(x)] = int32_t(std::floor(fx));
+        weight[size_t(x)] = fx - column[size_t(x)];
+    }
+    std::vector<double> line(size_t(b.cols) + 2);  // block columns -1 .. cols
+    std::vector<double> level(size_t(grey.width));
     for (int32_t y = 0; y < grey.height; ++y) {
         double fy = (y + 0.5) / block - 0.5;
         int r0 = int(std::floor(fy));
         double wy = fy - r0;
-        const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
+        for (int c = -1; c <= b.cols; ++c) line[size_t(c + 1)] = (1 - wy) * at(r0, c) + wy * at(r0 + 1, c);
         for (int32_t x = 0; x < grey.width; ++x) {
-            double fx = (x + 0.5) / block - 0.5;
-            int c0 = int(std::floor(fx));
-            double wx = fx - c0;
-            double level = (1 - wy) * ((1 - wx) * at(r0, c0) + wx * at(r0, c0 + 1)) +
-                           wy * ((1 - wx) * at(r0 + 1, c0) + wx * at(r0 + 1, c0 + 1));
-            if (row[x] < level) SetInk(out, x, y);
+            const double wx = weight[size_t(x)];
+            const size_t c = size_t(column[size_t(x)] + 1);
+            level[size_t(x)] = (1 - wx) * line[c] + wx * line[c + 1];
         }
+        // Darker than the level is ink; comparing as doubles keeps the exact rule.
+        PackRow(&grey.pixels[size_t(y) * size_t(grey.width)], grey.width,
+                [&level](int32_t x) { return level[size_t(x)]; }, out.Row(y));
     }
 }
 
@@ -149,10 +179,12 @@ bool UnevenPaper(const GreyImage& grey, int otsuLevel) {
     const int bh = std::max(1, (grey.height + kGridBlocks - 1) / kGridBlocks);
     std::vector<std::array<uint32_t, 256>> histograms(size_t(kGridBlocks) * kGridBlocks);
     for (auto& h : histograms) h.fill(0);
+    std::vector<uint8_t> blockOf(size_t(grey.width));  // no division per pixel
+    for (int32_t x = 0; x < grey.width; ++x) blockOf[size_t(x)] = uint8_t(x / bw);
     for (int32_t y = 0; y < grey.height; ++y) {
         const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
         auto* line = &histograms[size_t(y / bh) * kGridBlocks];
-        for (int32_t x = 0; x < grey.width; ++x) ++line[x / bw][row[x]];
+        for (int32_t x = 0; x < grey.width; ++x) ++line[blockOf[size_t(x)]][row[x]];
     }
     int lo = 255, hi = 0;
     for (const auto& h : histograms) {
@@ -202,40 +234,78 @@ int StrokeWidth(const MonoImage& image) {
     return std::max(1, width);
 }
 
+namespace {
+
+// A horizontal run of ink: pixels [x0, x1) of row y.
+struct InkRun {
+    int32_t y, x0, x1;
+};
+
+// The ink runs of one packed row, appended; paper and ink bytes are passed whole.
+void RowRuns(const uint8_t* row, int32_t y, int32_t width, std::vector<InkRun>& runs) {
+    int32_t start = -1;
+    for (int32_t x = 0; x < width;) {
+        const uint8_t byte = row[x >> 3];
+        if ((x & 7) == 0 && x + 8 <= width && byte == (start < 0 ? 0xFF : 0x00)) {
+            x += 8;
+            continue;
+        }
+        const bool ink = !(byte & (0x80 >> (x & 7)));
+        if (ink && start < 0) start = x;
+        if (!ink && start >= 0) {
+            runs.push_back({y, start, x});
+            start = -1;
+        }
+        ++x;
+    }
+    if (start >= 0) runs.push_back({y, start, width});
+}
+
+int32_t Root(std::vector<int32_t>& parent, int32_t i) {
+    while (parent[size_t(i)] != i) {
+        parent[size_t(i)] = parent[size_t(parent[size_t(i)])];  // halves the path
+        i = parent[size_t(i)];
+    }
+    return i;
+}
+
+}  // namespace
+
 int RemoveSpecks(MonoImage& image, int minPixels) {
     if (minPixels <= 1 || image.IsEmpty()) return 0;
     const int32_t w = image.width, h = image.height;
-    std::vector<uint8_t> seen(size_t(w) * size_t(h), 0);
-    std::vector<int32_t> stack, component;
-    int removed = 0;
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) {
-            size_t start = size_t(y) * size_t(w) + size_t(x);
-            if (seen[start] || !IsInk(image, x, y)) continue;
-            component.clear();
-            stack.assign(1, int32_t(start));
-            seen[start] = 1;
-            bool small = true;
-            while (!stack.empty()) {
-                int32_t p = stack.back();
-                stack.pop_back();
-                if (small) component.push_back(p);
-                if (int(component.size()) >= minPixels) small = false;
-                int32_t px = p % w, py = p / w;
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        int32_t nx = px + dx, ny = py + dy;
-                        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-                        size_t q = size_t(ny) * size_t(w) + size_t(nx);
-                        if (seen[q] || !IsInk(image, nx, ny)) continue;
-                        seen[q] = 1;
-                        stack.push_back(int32_t(q));
-                    }
+    // 8-connected components as sets of runs: linear in the runs, however much ink.
+    std::vector<InkRun> runs;
+    std::vector<int32_t> parent;
+    std::vector<int64_t> pixels;
+    size_t previous = 0;
+    for (int32_t y = 0; y < h; ++y) {
+        const size_t first = runs.size();
+        RowRuns(image.Row(y), y, w, runs);
+        size_t j = previous;
+        for (size_t r = first; r < runs.size(); ++r) {
+            parent.push_back(int32_t(r));
+            pixels.push_back(runs[r].x1 - runs[r].x0);
+            // Runs of the row above touch this one when they overlap it or meet it at a corner.
+            while (j < first && runs[j].x1 < runs[r].x0) ++j;
+            for (size_t k = j; k < first && runs[k].x0 <= runs[r].x1; ++k) {
+                int32_t a = Root(parent, int32_t(r)), b = Root(parent, int32_t(k));
+                if (a == b) continue;
+                if (a < b) std::swap(a, b);
+                parent[size_t(a)] = b;
+                pixels[size_t(b)] += pixels[size_t(a)];
             }
-            if (!small) continue;
-            for (int32_t p : component) image.Row(p / w)[(p % w) >> 3] |= uint8_t(0x80 >> ((p % w) & 7));
-            ++removed;
         }
+        previous = first;
+    }
+    int removed = 0;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const int32_t root = Root(parent, int32_t(r));
+        if (pixels[size_t(root)] >= minPixels) continue;
+        if (root == int32_t(r)) ++removed;
+        uint8_t* row = image.Row(runs[r].y);
+        for (int32_t x = runs[r].x0; x < runs[r].x1; ++x) row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+    }
     return removed;
 }
 
@@ -249,6 +319,7 @@ BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, Mo
         ThresholdMode mode = choice.mode;
         if (mode == ThresholdMode::Auto) mode = UnevenPaper(grey, otsu) ? ThresholdMode::Local : ThresholdMode::Global;
         result.used = mode;
+        result.level = otsu;
         if (mode == ThresholdMode::Local) {
             // The stroke width as a global threshold sees it sizes the local window.
             MonoImage rough;
@@ -265,4 +336,29 @@ BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, Mo
         RaiseError(ErrorCode::kNoMemory);
     }
     return result;
+}
+
+void OrientGrey(GreyImage& g, int orientation) {
+    if (orientation <= 1 || orientation > 8) return;
+    const int32_t w = g.width, h = g.height;
+    bool swap = orientation >= 5;
+    GreyImage out;
+    out.width = swap ? h : w;
+    out.height = swap ? w : h;
+    out.pixels.resize(g.pixels.size());
+    for (int32_t y = 0; y < out.height; ++y)
+        for (int32_t x = 0; x < out.width; ++x) {
+            int32_t sx = 0, sy = 0;
+            switch (orientation) {
+                case 2: sx = w - 1 - x; sy = y; break;
+                case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+                case 4: sx = x; sy = h - 1 - y; break;
+                case 5: sx = y; sy = x; break;
+                case 6: sx = y; sy = h - 1 - x; break;
+                case 7: sx = w - 1 - y; sy = h - 1 - x; break;
+                case 8: sx = w - 1 - y; sy = x; break;
+            }
+            out.pixels[size_t(y) * size_t(out.width) + size_t(x)] = g.At(sx, sy);
+        }
+    g = std::move(out);
 }

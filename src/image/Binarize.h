@@ -25,7 +25,15 @@ struct ThresholdChoice {
 
 struct BinarizeResult {
     ThresholdMode used = ThresholdMode::Global;  // Global or Local (Fixed when asked)
-    int level = 128;                             // the global level, when one was used
+    int level = 128;  // the global level used, or for Local the one Otsu would have used
+};
+
+// A picture that was made black and white, with the grey it came from and how it was
+// cut: kept so that it can be cut again at another level, never from the 1-bit result.
+struct GreySource {
+    GreyImage grey;
+    ThresholdChoice choice;
+    BinarizeResult result;
 };
 
 // The level that best splits the histogram into two classes (Otsu).
@@ -43,6 +51,10 @@ BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, Mo
 int StrokeWidth(const MonoImage& image);
 // Removes 8-connected ink components of fewer than minPixels pixels; the count removed.
 int RemoveSpecks(MonoImage& image, int minPixels);
+
+// The picture turned upright as an orientation tag (TIFF's and EXIF's, 1 to 8) says;
+// other values leave it as it is.
+void OrientGrey(GreyImage& grey, int orientation);
 
 // The grey of a colour (the luma of Rec. 601), rounded.
 inline uint8_t GreyOf(uint8_t r, uint8_t g, uint8_t b) {

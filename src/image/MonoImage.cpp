@@ -392,3 +392,15 @@ void MonoImage::Enhance() {
         std::swap(here, below);
     }
 }
+
+bool ApplyImageCommand(MonoImage& image, int command) {
+    switch (command) {
+        case ID_IMAGE_ENHANCE: image.Enhance(); return true;
+        case ID_IMAGE_INVERT: image.Invert(); return true;
+        case ID_IMAGE_FLIP_HORIZONTAL: image.Flip(1); return true;
+        case ID_IMAGE_FLIP_VERTICAL: image.Flip(2); return true;
+        case ID_IMAGE_ROTATE_CW: image.Rotate(0); return true;
+        case ID_IMAGE_ROTATE_CCW: image.Rotate(2); return true;
+        default: return false;
+    }
+}

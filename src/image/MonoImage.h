@@ -71,3 +71,6 @@ enum ImageCommand {
     ID_IMAGE_ROTATE_CCW = 32777,
     ID_IMAGE_INVERT = 32779,
 };
+
+// Runs one of the edit-page commands above on image; false for any other id.
+bool ApplyImageCommand(MonoImage& image, int command);

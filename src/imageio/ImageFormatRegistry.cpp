@@ -24,6 +24,8 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 class FileReaderState : public ImageReaderState {
 public:
     ImageFile file;
+    std::unique_ptr<GreySource> grey;
+    std::unique_ptr<GreySource> TakeGreySource() override { return std::move(grey); }
 };
 
 // Runs body, turning a raised code or a failed allocation into the answered code.
@@ -39,7 +41,7 @@ int Guarded(Body&& body) {
     }
 }
 
-using ReadFn = void (*)(ImageFile&, const ProgressFn&, MonoBitmap&);
+using ReadFn = void (*)(ImageFile&, const ProgressFn&, MonoBitmap&, std::unique_ptr<GreySource>&);
 
 ImageFormatHandler FileHandler(int descriptionId, const char* extensions, ReadFn readFn) {
     ImageFormatHandler h;
@@ -55,8 +57,12 @@ ImageFormatHandler FileHandler(int descriptionId, const char* extensions, ReadFn
         });
     };
     h.read = [readFn](ImageReaderState& state, const ProgressFn& progress, MonoBitmap& out) {
-        int code = Guarded([&] { readFn(static_cast<FileReaderState&>(state).file, progress, out); });
-        if (code != ImageError::kOk) out.Free();  // nothing of a partly read picture is kept
+        auto& fileState = static_cast<FileReaderState&>(state);
+        int code = Guarded([&] { readFn(fileState.file, progress, out, fileState.grey); });
+        if (code != ImageError::kOk) {  // nothing of a partly read picture is kept
+            out.Free();
+            fileState.grey.reset();
+        }
         return code;
     };
     h.close = [](std::unique_ptr<ImageReaderState>& state) {
@@ -78,8 +84,8 @@ ImageFormatRegistry::ImageFormatRegistry() {
 void ImageFormatRegistry::RegisterBuiltIns() {
     if (m_builtInsRegistered) return;
     m_builtInsRegistered = true;
-    Register(FileHandler(ImageText::kTiffFilter, "tif", ReadTiff));
-    Register(FileHandler(ImageText::kBmpFilter, "bmp,dib", ReadBmp));
+    Register(FileHandler(ImageText::kTiffFilter, "tif", ReadTiffPicture));
+    Register(FileHandler(ImageText::kBmpFilter, "bmp,dib", ReadBmpPicture));
     // Photos and colour scans, made black and white on the way in.
     Register(FileHandler(ImageText::kPngFilter, "png", ReadPng));
     Register(FileHandler(ImageText::kJpegFilter, "jpg,jpeg,jpe", ReadJpeg));
@@ -121,7 +127,8 @@ const ImageFormatHandler* ImageFormatRegistry::FindHandler(const std::string& pa
 }
 
 int ImageFormatRegistry::ReadWith(const ImageFormatHandler& handler, const std::string& path,
-                                  const ProgressFn& progress, std::unique_ptr<MonoImage>& image) {
+                                  const ProgressFn& progress, std::unique_ptr<MonoImage>& image,
+                                  std::unique_ptr<GreySource>* grey) {
     ReportProgress(progress, ProgressCode::kWaitOn, 0);
     std::unique_ptr<ImageReaderState> state;
     int code = handler.open(path, state);
@@ -135,27 +142,33 @@ int ImageFormatRegistry::ReadWith(const ImageFormatHandler& handler, const std::
             auto result = std::make_unique<MonoImage>();
             bitmap.MoveTo(*result);
             image = std::move(result);
+            if (grey) *grey = state->TakeGreySource();
         });
         ReportProgress(progress, ProgressCode::kHideProgress, 0);
         int closeCode = handler.close(state);
         if (code == ImageError::kOk) code = closeCode;
-        if (code != ImageError::kOk) image.reset();
+        if (code != ImageError::kOk) {
+            image.reset();
+            if (grey) grey->reset();
+        }
     }
     ReportProgress(progress, ProgressCode::kWaitOff, 0);
     return code;
 }
 
 int ImageFormatRegistry::ReadImage(const std::string& path, const ProgressFn& progress,
-                                   std::unique_ptr<MonoImage>& image) const {
+                                   std::unique_ptr<MonoImage>& image,
+                                   std::unique_ptr<GreySource>* grey) const {
     image.reset();
+    if (grey) grey->reset();
     const ImageFormatHandler* first = FindHandler(path, kImageFormatCanRead);
     if (first) {
-        int code = ReadWith(*first, path, progress, image);
+        int code = ReadWith(*first, path, progress, image, grey);
         if (code != ImageError::kUnknownFormat) return code;
     }
     for (const ImageFormatHandler& h : m_handlers) {
         if (&h == first || (h.flags & kImageFormatCanRead) == 0) continue;
-        int code = ReadWith(h, path, progress, image);
+        int code = ReadWith(h, path, progress, image, grey);
         if (code != ImageError::kUnknownFormat) return code;
     }
     return ImageError::kUnknownFormat;

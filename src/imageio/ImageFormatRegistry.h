@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Binarize.h"
 #include "MonoBitmap.h"
 #include "MonoImage.h"
 #include "Progress.h"
@@ -19,6 +20,9 @@ constexpr uint32_t kImageFormatCanRead = 1;
 class ImageReaderState {
 public:
     virtual ~ImageReaderState() = default;
+    // After a read that had to make a grey or colour picture black and white: the grey
+    // picture it was made from (null otherwise).
+    virtual std::unique_ptr<GreySource> TakeGreySource() { return nullptr; }
 };
 
 struct ImageFormatHandler {
@@ -55,9 +59,11 @@ public:
 
     // Reads path into image: the handler for its extension first, then every other
     // reading handler while the answer is "not this format" (1029). Answers 0 or the
-    // code of the failure; image is set only on success.
+    // code of the failure; image is set only on success. With grey given, it receives
+    // the grey picture of one that was made black and white (null for a 1-bit one).
     int ReadImage(const std::string& path, const ProgressFn& progress,
-                  std::unique_ptr<MonoImage>& image) const;
+                  std::unique_ptr<MonoImage>& image,
+                  std::unique_ptr<GreySource>* grey = nullptr) const;
     // ReadImage that hands a failure with a message to report; true on success.
     bool LoadImage(const std::string& path, std::unique_ptr<MonoImage>& image,
                    const ProgressFn& progress, const ImageErrorReporter& report) const;
@@ -70,7 +76,8 @@ public:
 
     // One handler's open, read and close with the progress calls around them.
     static int ReadWith(const ImageFormatHandler& handler, const std::string& path,
-                        const ProgressFn& progress, std::unique_ptr<MonoImage>& image);
+                        const ProgressFn& progress, std::unique_ptr<MonoImage>& image,
+                        std::unique_ptr<GreySource>* grey = nullptr);
 
 private:
     void RegisterBuiltIns();

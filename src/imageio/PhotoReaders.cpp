@@ -6,13 +6,16 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "BmpReader.h"
 #include "Error.h"
 #include "ImageErrors.h"
 #include "MonoImage.h"
+#include "TiffReader.h"
 
 namespace {
 
 ThresholdChoice g_threshold;
+bool g_greyTiffBmp = false;
 
 void CheckSize(uint64_t w, uint64_t h) {
     if (w == 0 || h == 0) RaiseError(ImageError::kInvalidData);
@@ -54,32 +57,6 @@ int ExifOrientation(const uint8_t* p, size_t n) {
     return 1;
 }
 
-// The grey picture turned as its orientation tag says.
-void Orient(GreyImage& g, int orientation) {
-    if (orientation <= 1) return;
-    const int32_t w = g.width, h = g.height;
-    bool swap = orientation >= 5;
-    GreyImage out;
-    out.width = swap ? h : w;
-    out.height = swap ? w : h;
-    out.pixels.resize(g.pixels.size());
-    for (int32_t y = 0; y < out.height; ++y)
-        for (int32_t x = 0; x < out.width; ++x) {
-            int32_t sx = 0, sy = 0;
-            switch (orientation) {
-                case 2: sx = w - 1 - x; sy = y; break;
-                case 3: sx = w - 1 - x; sy = h - 1 - y; break;
-                case 4: sx = x; sy = h - 1 - y; break;
-                case 5: sx = y; sy = x; break;
-                case 6: sx = y; sy = h - 1 - x; break;
-                case 7: sx = w - 1 - y; sy = h - 1 - x; break;
-                case 8: sx = w - 1 - y; sy = x; break;
-            }
-            out.pixels[size_t(y) * size_t(out.width) + size_t(x)] = g.At(sx, sy);
-        }
-    g = std::move(out);
-}
-
 struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
@@ -91,15 +68,17 @@ void JpegFail(j_common_ptr info) {
 
 void JpegQuiet(j_common_ptr, int) {}
 
-void Finish(GreyImage& grey, const ProgressFn& progress, MonoBitmap& out) {
+void Finish(GreyImage& grey, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
     if (ReportProgress(progress, ProgressCode::kPosition, 50) != 0) RaiseError(ImageError::kCancelled);
     MonoImage image;
-    Binarize(grey, g_threshold, image);
+    BinarizeResult result = Binarize(grey, g_threshold, image);
+    if (ReportProgress(progress, ProgressCode::kPosition, 100) != 0) RaiseError(ImageError::kCancelled);
+    auto source = std::make_unique<GreySource>();
+    source->grey = std::move(grey);
+    source->choice = g_threshold;
+    source->result = result;
     image.MoveTo(out);
-    if (ReportProgress(progress, ProgressCode::kPosition, 100) != 0) {
-        out.Free();
-        RaiseError(ImageError::kCancelled);
-    }
+    keep = std::move(source);
 }
 
 void StartProgress(const ProgressFn& progress) {
@@ -112,6 +91,8 @@ void StartProgress(const ProgressFn& progress) {
 
 void SetPhotoThreshold(const ThresholdChoice& choice) { g_threshold = choice; }
 const ThresholdChoice& PhotoThreshold() { return g_threshold; }
+void SetGreyTiffBmp(bool allowed) { g_greyTiffBmp = allowed; }
+bool GreyTiffBmp() { return g_greyTiffBmp; }
 
 void DecodePng(const std::vector<uint8_t>& bytes, GreyImage& out) {
     png_image image;
@@ -176,10 +157,10 @@ void DecodeJpeg(const std::vector<uint8_t>& bytes, GreyImage& out) {
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    Orient(out, orientation);
+    OrientGrey(out, orientation);
 }
 
-void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
+void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
     std::vector<uint8_t> bytes = Slurp(file);
     // Another format's file: the registry goes on to the next reader.
     static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -187,14 +168,43 @@ void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
     StartProgress(progress);
     GreyImage grey;
     DecodePng(bytes, grey);
-    Finish(grey, progress, out);
+    Finish(grey, progress, out, keep);
 }
 
-void ReadJpeg(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
+void ReadJpeg(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
     std::vector<uint8_t> bytes = Slurp(file);
     if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) RaiseError(ImageError::kUnknownFormat);
     StartProgress(progress);
     GreyImage grey;
     DecodeJpeg(bytes, grey);
-    Finish(grey, progress, out);
+    Finish(grey, progress, out, keep);
+}
+
+namespace {
+
+// The 1-bit reader first; a grey or colour picture it refuses goes the photos' way when
+// that was asked for.
+template <typename OneBit, typename Grey>
+void ReadEither(OneBit oneBit, Grey readGrey, ImageFile& file, const ProgressFn& progress, MonoBitmap& out,
+                std::unique_ptr<GreySource>& keep) {
+    try {
+        oneBit(file, progress, out);
+        return;
+    } catch (const CodeError& e) {
+        if (e.code() != ImageError::kNotBlackWhite || !g_greyTiffBmp) throw;
+    }
+    out.Free();
+    GreyImage grey;
+    readGrey(file, progress, grey);
+    Finish(grey, progress, out, keep);
+}
+
+}  // namespace
+
+void ReadTiffPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
+    ReadEither(ReadTiff, ReadTiffGrey, file, progress, out, keep);
+}
+
+void ReadBmpPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep) {
+    ReadEither(ReadBmp, ReadBmpGrey, file, progress, out, keep);
 }

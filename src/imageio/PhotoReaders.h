@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,15 @@ void DecodeJpeg(const std::vector<uint8_t>& bytes, GreyImage& out);
 void SetPhotoThreshold(const ThresholdChoice& choice);
 const ThresholdChoice& PhotoThreshold();
 
-void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out);
-void ReadJpeg(ImageFile& file, const ProgressFn& progress, MonoBitmap& out);
+// The readers the registry calls. Each makes its picture black and white into out and
+// hands the grey it came from to keep.
+void ReadPng(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep);
+void ReadJpeg(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep);
+
+// Grey and colour TIFF and BMP pictures are refused (1030, as the 1-bit readers answer)
+// unless the user asked for them to be made black and white; off by default.
+void SetGreyTiffBmp(bool allowed);
+bool GreyTiffBmp();
+// The 1-bit TIFF and BMP readers, with the grey path behind them when it is allowed.
+void ReadTiffPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep);
+void ReadBmpPicture(ImageFile& file, const ProgressFn& progress, MonoBitmap& out, std::unique_ptr<GreySource>& keep);

@@ -11,6 +11,7 @@
 #include "Error.h"
 #include "ImageErrors.h"
 #include "MonoImage.h"
+#include "PhotoReaders.h"
 #include "TiffDecoders.h"
 
 namespace {
@@ -36,6 +37,9 @@ enum TiffTag : uint16_t {
     kTileLength = 323,
     kTileOffsets = 324,
     kTileByteCounts = 325,
+    kPredictor = 317,
+    kColorMap = 320,
+    kExtraSamples = 338,
 };
 
 enum Compression : uint32_t {
@@ -104,12 +108,33 @@ struct Directory {
     Entry offsets;     // strip or tile offsets, whichever came last
     Entry byteCounts;  // the matching byte counts
     bool tiled = false;
+    // Read only for grey and colour pictures.
+    uint32_t predictor = 1;  // 2: each sample stored as the difference to the one before
+    Entry colorMap;
+    uint32_t extraSample = 0;  // what a sample beyond the colour is: 1 premultiplied alpha, 2 alpha
+};
+
+// The samples of a grey or colour picture as read: rows of width x samples values of
+// bits bits each, packed as the file packs them.
+struct SampleLayout {
+    uint32_t width = 0, length = 0;
+    uint32_t samples = 1, bits = 8;
+    uint32_t photometric = 1;
+    uint32_t predictor = 1;
+    uint32_t extraSample = 0;
+    uint32_t orientation = 1;
+    uint32_t run = 0;  // pixels the differencing runs over: a tile's width, or the row
+    bool bigEndian = false;
+    std::vector<uint32_t> colorMap;  // red, green, blue tables of 2^bits 16-bit values each
 };
 
 class TiffParser {
 public:
     TiffParser(ImageFile& file, const ProgressFn& progress) : m_file(file), m_progress(progress) {}
     void Read(MonoBitmap& out);
+    // A grey or colour picture's samples: rows of its bytes, held as a 1-bit bitmap as
+    // many bits wide as a row has, so that the same decoders and store serve.
+    void ReadSamples(MonoBitmap& rows, SampleLayout& layout);
 
 private:
     uint16_t U16(const uint8_t* p) const { return m_bigEndian ? ReadBE16(p) : ReadLE16(p); }
@@ -120,6 +145,7 @@ private:
     void TakeEntry(uint16_t tag, const Entry& e);
     uint32_t ScalarValue(const Entry& e) const;
     void Check();
+    void CheckSamples(SampleLayout& layout);
     void CheckLayout();
     std::vector<uint32_t> ReadValues(const Entry& e);
     uint64_t MaxInput(uint64_t blockBytes) const;
@@ -132,6 +158,7 @@ private:
     const ProgressFn& m_progress;
     bool m_bigEndian = false;
     Directory m_dir;
+    bool m_samples = false;  // reading a grey or colour picture
     uint64_t m_across = 0;  // tiles across (1 for strips)
     std::vector<uint8_t> m_data;  // one block's compressed bytes
 };
@@ -249,6 +276,18 @@ void TiffParser::TakeEntry(uint16_t tag, const Entry& e) {
         require(shortOrLong);
         m_dir.byteCounts = e;
         break;
+    case kPredictor:
+        require(oneShort);
+        m_dir.predictor = ScalarValue(e);
+        break;
+    case kColorMap:
+        require(e.type == kShort);
+        m_dir.colorMap = e;
+        break;
+    case kExtraSamples:
+        require(e.type == kShort && e.count >= 1);
+        if (e.count == 1) m_dir.extraSample = ScalarValue(e);
+        break;
     default: break;  // every other tag is skipped
     }
 }
@@ -275,6 +314,57 @@ void TiffParser::Check() {
          ImageError::kBadCompression);
     fail(d.rowsPerStrip == 0, ImageError::kBadLayout);
     m_dir.rowsPerStrip = std::min(d.rowsPerStrip, d.length);
+}
+
+// A grey or colour picture: 8 or 16 bits per sample; grey, RGB or a palette, each with
+// an alpha sample or not, interleaved; none, LZW or PackBits compression. Sizes it in
+// bits, as a 1-bit picture of the same bytes, for the layout checks and decoders.
+void TiffParser::CheckSamples(SampleLayout& layout) {
+    Directory& d = m_dir;
+    auto fail = [](bool bad, int code) {
+        if (bad) RaiseError(code);
+    };
+    fail((d.newSubfileType & 5) != 0 || d.fillOrder != 1 || d.width == 0 || d.length == 0, ImageError::kBadLayout);
+    fail(d.planar != 1 || d.predictor < 1 || d.predictor > 2, ImageError::kBadLayout);
+    fail(d.compression != kNone && d.compression != kLzw && d.compression != kPackBits, ImageError::kBadCompression);
+    fail(d.rowsPerStrip == 0, ImageError::kBadLayout);
+    d.rowsPerStrip = std::min(d.rowsPerStrip, d.length);
+    const uint32_t samples = d.samplesPerPixel;
+    uint32_t bits = 1;
+    if (d.bitsPerSample.present) {
+        const Entry& b = d.bitsPerSample;
+        fail(b.type != kShort || b.count != samples, ImageError::kBadLayout);
+        std::vector<uint32_t> each = ReadValues(b);
+        bits = each[0];
+        for (uint32_t v : each) fail(v != bits, ImageError::kNotBlackWhite);
+    }
+    fail(bits != 8 && bits != 16, ImageError::kNotBlackWhite);
+    const bool grey = d.photometric <= 1, rgb = d.photometric == 2, palette = d.photometric == 3;
+    fail(!((grey && samples <= 2) || (rgb && samples >= 3 && samples <= 4) || (palette && samples == 1 && bits == 8)),
+         ImageError::kNotBlackWhite);
+    layout.width = d.width;
+    layout.length = d.length;
+    layout.samples = samples;
+    layout.bits = bits;
+    layout.photometric = d.photometric;
+    layout.predictor = d.predictor;
+    layout.extraSample = d.extraSample;
+    layout.orientation = d.orientation;
+    layout.bigEndian = m_bigEndian;
+    layout.run = d.tiled ? d.tileWidth : d.width;
+    if (palette) {
+        fail(!d.colorMap.present || d.colorMap.count != 3 * 256, ImageError::kBadLayout);
+        layout.colorMap = ReadValues(d.colorMap);
+    }
+    // Refused before anything is allocated for it.
+    fail(uint64_t(d.width) * d.length > kMaxPhotoPixels, ImageError::kTooLarge);
+    const uint64_t bitsPerPixel = uint64_t(samples) * bits;
+    constexpr uint64_t kMaxSide = uint64_t(std::numeric_limits<int32_t>::max());
+    fail(d.width * bitsPerPixel > kMaxSide || uint64_t(d.tileWidth) * bitsPerPixel > 0xFFFFFFFFu,
+         ImageError::kTooLarge);
+    d.width = uint32_t(d.width * bitsPerPixel);
+    d.tileWidth = uint32_t(d.tileWidth * bitsPerPixel);
+    d.photometric = 1;  // the bytes are stored as they are
 }
 
 // Strips or tiles: the offsets and byte counts must match the blocks the picture needs.
@@ -351,7 +441,7 @@ void TiffParser::Decode(MonoBitmap& out, const std::vector<uint32_t>& offsets,
     // WhiteIsZero pictures and fax runs (paper written as 1 bits) each flip the sense of
     // a bit; both together cancel.
     const bool fax = d.compression == kModifiedHuffman || d.compression == kGroup3 || d.compression == kGroup4;
-    bool complement = (d.photometric == 0) != fax;
+    bool complement = !m_samples && (d.photometric == 0) != fax;
     const FaxCoding coding = d.compression == kGroup4 ? FaxCoding::kGroup4
                              : (d.t4Options & 1) ? FaxCoding::kGroup3TwoD
                                                  : FaxCoding::kGroup3OneD;
@@ -402,6 +492,65 @@ void TiffParser::Decode(MonoBitmap& out, const std::vector<uint32_t>& offsets,
     store.Finish();
 }
 
+void TiffParser::ReadSamples(MonoBitmap& rows, SampleLayout& layout) {
+    m_samples = true;
+    ReadDirectory(ReadHeader());
+    CheckSamples(layout);
+    CheckLayout();
+    std::vector<uint32_t> offsets = ReadValues(m_dir.offsets);
+    std::vector<uint32_t> counts;
+    if (m_dir.byteCounts.present) counts = ReadValues(m_dir.byteCounts);
+    rows.Create(int32_t(m_dir.width), int32_t(m_dir.length));
+    int32_t range[2] = {0, 100};
+    for (auto [code, param] : {std::pair{ProgressCode::kRange, intptr_t(range)},
+                               std::pair{ProgressCode::kPosition, intptr_t(0)}}) {
+        int32_t answer = ReportProgress(m_progress, code, param);
+        if (answer != 0) RaiseError(answer);
+    }
+    Decode(rows, offsets, counts);
+}
+
+// Undoes the horizontal differencing of one row of samples; it starts again with each tile.
+void UndoPredictor(uint8_t* row, const SampleLayout& l) {
+    const size_t n = size_t(l.width) * l.samples, run = size_t(std::max(l.run, 1u)) * l.samples;
+    auto get = [&](size_t i) -> uint32_t { return l.bigEndian ? ReadBE16(row + 2 * i) : ReadLE16(row + 2 * i); };
+    for (size_t i = 0; i < n; ++i) {
+        if (i % run < l.samples) continue;  // the first pixel of a run is stored as it is
+        if (l.bits == 8) {
+            row[i] = uint8_t(row[i] + row[i - l.samples]);
+            continue;
+        }
+        uint16_t v = uint16_t(get(i) + get(i - l.samples));
+        row[2 * i + (l.bigEndian ? 0 : 1)] = uint8_t(v >> 8);
+        row[2 * i + (l.bigEndian ? 1 : 0)] = uint8_t(v);
+    }
+}
+
+// One row of samples in grey, alpha composited over white paper.
+void GreyRow(const uint8_t* row, const SampleLayout& l, uint8_t* out) {
+    // The high byte of a 16-bit sample serves: 256 levels are all a threshold needs.
+    const size_t step = l.bits / 8, high = l.bits == 16 && !l.bigEndian ? 1 : 0;
+    auto sample = [&](size_t pixel, uint32_t s) { return row[(pixel * l.samples + s) * step + high]; };
+    const bool alpha = (l.photometric <= 1 && l.samples == 2) || (l.photometric == 2 && l.samples == 4);
+    for (uint32_t x = 0; x < l.width; ++x) {
+        uint32_t v;
+        if (l.photometric == 3) {
+            uint8_t i = sample(x, 0);
+            v = GreyOf(uint8_t(l.colorMap[i] >> 8), uint8_t(l.colorMap[256 + i] >> 8), uint8_t(l.colorMap[512 + i] >> 8));
+        } else if (l.photometric == 2) {
+            v = GreyOf(sample(x, 0), sample(x, 1), sample(x, 2));
+        } else {
+            v = l.photometric == 0 ? 255u - sample(x, 0) : sample(x, 0);
+        }
+        if (alpha) {
+            uint32_t a = sample(x, l.samples - 1);
+            // Premultiplied colour already holds its share; the paper shows through the rest.
+            v = l.extraSample == 1 ? std::min(255u, v + 255 - a) : (v * a + 255 * (255 - a) + 127) / 255;
+        }
+        out[x] = uint8_t(v);
+    }
+}
+
 void TiffParser::Read(MonoBitmap& out) {
     ReadDirectory(ReadHeader());
     Check();
@@ -428,4 +577,21 @@ void TiffParser::Read(MonoBitmap& out) {
 
 void ReadTiff(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
     TiffParser(file, progress).Read(out);
+}
+
+void ReadTiffGrey(ImageFile& file, const ProgressFn& progress, GreyImage& out) {
+    file.Seek(0);
+    MonoBitmap rows;
+    SampleLayout layout;
+    TiffParser(file, progress).ReadSamples(rows, layout);
+    out.width = int32_t(layout.width);
+    out.height = int32_t(layout.length);
+    out.pixels.resize(size_t(layout.width) * layout.length);
+    for (uint32_t y = 0; y < layout.length; ++y) {
+        uint8_t* row = rows.Row(int32_t(y));
+        if (layout.predictor == 2) UndoPredictor(row, layout);
+        GreyRow(row, layout, &out.pixels[size_t(y) * layout.width]);
+    }
+    rows.Free();
+    OrientGrey(out, int(layout.orientation));
 }

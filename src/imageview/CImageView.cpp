@@ -378,14 +378,8 @@ bool CImageView::ExecuteCommand(int id) {
     bool rotated = id == ID_IMAGE_ROTATE_CW || id == ID_IMAGE_ROTATE_CCW;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        switch (id) {
-            case ID_IMAGE_ENHANCE: image->Enhance(); break;
-            case ID_IMAGE_INVERT: image->Invert(); break;
-            case ID_IMAGE_FLIP_HORIZONTAL: image->Flip(1); break;
-            case ID_IMAGE_FLIP_VERTICAL: image->Flip(2); break;
-            case ID_IMAGE_ROTATE_CW: image->Rotate(0); break;
-            case ID_IMAGE_ROTATE_CCW: image->Rotate(2); break;
-        }
+        ApplyImageCommand(*image, id);
+        doc->NoteImageEdit(id);
     } catch (const CodeError&) {
         // The picture is left as it was: the operations allocate before they write.
         QApplication::restoreOverrideCursor();

@@ -31,6 +31,10 @@ public:
     CImageView* View() const { return m_pView; }
     QToolBar* ToolBar() const { return m_pToolBar; }
 
+protected:
+    // The page's column: text, toolbar, then the view (or its stretch) last.
+    QVBoxLayout* Layout() const { return m_pLayout; }
+
 private:
     void CreateView();
 

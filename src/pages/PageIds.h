@@ -14,6 +14,7 @@ constexpr int kSourceFile = 62140, kSourceClipboard = 62141, kSourceEps = 62142;
 constexpr int kSourceScanner = 62143, kBrowseImage = 62144, kBrowseEps = 62145, kSelectScanner = 62146;
 constexpr int kOpeningFile = 62147, kPressEsc = 62148, kScanningText = 62149;
 constexpr int kEditText = 62150, kSelectText = 62151;
+constexpr int kThreshold = 62152, kThresholdGlobal = 62153, kThresholdLocal = 62154;
 constexpr int kPlaceText = 62160;
 constexpr int kSaveText = 62170;
 constexpr int kSaveStep1 = 62171, kSaveSuffixText = 62172, kSaveWillHave = 62173, kSaveAddedToName = 62174;
@@ -23,3 +24,4 @@ constexpr int kSaveNameWillBe = 62179, kSaveCopy = 62190, kSaveInstall = 62191;
 
 // Control ids.
 constexpr int IDC_START_OVER = 1063;
+constexpr int IDC_THRESHOLD = 1070, IDC_THRESHOLD_GLOBAL = 1071, IDC_THRESHOLD_LOCAL = 1072;

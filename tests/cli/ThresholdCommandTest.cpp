@@ -50,5 +50,20 @@ TEST(ThresholdCommand, WritesThePbmThatWouldBeTracedAndTakesTheChoice) {
 
     EXPECT_EQ(Cli({"threshold", jpg, "--threshold", "300", "-o", pbm}).code, 2);
     EXPECT_EQ(Cli({"trace", jpg, "--threshold", "auto", "-o", (dir / "s.svg").string()}).code, 0);
+
+    // A colour TIFF and a grey BMP keep their refusal unless --threshold asks for black and white.
+    std::string tif = (dir / "colour.tif").string(), bmp = (dir / "grey.bmp").string();
+    cmd = "/usr/bin/python3 -c \"from PIL import Image; im = Image.open('" + jpg + "'); im.convert('RGB').save('" +
+          tif + "'); im.save('" + bmp + "')\"";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    for (const std::string& picture : {tif, bmp}) {
+        CliRun refused = Cli({"threshold", picture, "-o", pbm});
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_NE(refused.err.find("does not support color and grayscale images."), std::string::npos) << refused.err;
+        EXPECT_EQ(Cli({"trace", picture, "-o", (dir / "s.svg").string()}).code, 1);
+        CliRun taken = Cli({"threshold", picture, "--threshold", "auto", "-o", pbm});
+        EXPECT_EQ(taken.code, 0) << taken.err;
+        EXPECT_EQ(std::system(check.c_str()), 0) << picture;
+    }
     fs::remove_all(dir);
 }

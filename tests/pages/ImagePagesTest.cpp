@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -29,6 +30,7 @@
 #include "Error.h"
 #include "ImageFormatRegistry.h"
 #include "PenmarkDocument.h"
+#include "PhotoReaders.h"
 #include "QtServices.h"
 #include "StringIds.h"
 #include "Strings.h"
@@ -43,10 +45,11 @@ class RecordingMessages : public IMessageSink {
 public:
     std::vector<std::string> texts;
     std::vector<uint32_t> styles;
+    int answer = 1;
     int Show(const std::string& text, uint32_t style) override {
         texts.push_back(text);
         styles.push_back(style);
-        return 1;
+        return answer;
     }
 };
 
@@ -420,6 +423,135 @@ TEST_F(ImagePagesTest, AScannedPictureArrivesOnlyWhileScanning) {
     EXPECT_EQ(doc.m_pImage->width, 40);
     EXPECT_EQ(doc.m_pViewState->zoom, ImageViewState::kZoomFit);
     EXPECT_TRUE(source->ImagePathEdit()->isEnabled());
+}
+
+// A photo-like grey picture: paper that darkens from left to right, two strokes of ink
+// with soft edges.
+std::string GreyPhoto(const fs::path& dir, const char* name = "photo.png") {
+    QImage photo(240, 120, QImage::Format_Grayscale8);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x) {
+            auto inStroke = [](int x, int y) {
+                return (y >= 40 && y < 46 && x >= 30 && x < 210) || (x >= 100 && x < 106 && y >= 20 && y < 100);
+            };
+            int paper = 245 - x * 110 / photo.width(), ink = 20 + x / 4;
+            // Soft edges, as a lens gives them: a pixel beside a stroke is half ink.
+            bool edge = inStroke(x - 1, y) || inStroke(x + 1, y) || inStroke(x, y - 1) || inStroke(x, y + 1);
+            int v = inStroke(x, y) ? ink : edge ? (ink + paper) / 2 : paper;
+            photo.setPixel(x, y, qRgb(v, v, v));
+        }
+    std::string path = (dir / name).string();
+    EXPECT_TRUE(photo.save(QString::fromStdString(path)));
+    return path;
+}
+
+std::vector<uint8_t> Bits(const MonoImage& img) { return {img.bits, img.bits + img.size}; }
+
+TEST_F(ImagePagesTest, APhotosThresholdIsCutAgainFromItsGreyPicture) {
+    OpenPicture(GreyPhoto(dir));
+    auto* edit = Active<CEditImagePage>();
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(doc.CanRebinarize());
+    ASSERT_TRUE(edit->ThresholdRow()->isVisible());
+    // The paper darkens across the picture: the automatic choice is the local method.
+    QRadioButton* local = edit->LocalButton();
+    QRadioButton* global = edit->GlobalButton();
+    EXPECT_TRUE(local->isChecked());
+    QSlider* slider = edit->ThresholdSlider();
+    const int first = slider->value();
+    EXPECT_EQ(first, doc.GreyPicture()->result.level);
+    const std::vector<uint8_t> localBits = Bits(*doc.m_pImage);
+    auto shot = [&] {
+        QApplication::processEvents();
+        return edit->View()->viewport()->grab().toImage();
+    };
+    const QImage localShot = shot();
+
+    // One level for the whole picture: a different cut, on screen too.
+    QTest::mouseClick(global, Qt::LeftButton, {}, QPoint(8, global->height() / 2));
+    EXPECT_TRUE(global->isChecked());
+    EXPECT_EQ(doc.GreyPicture()->result.used, ThresholdMode::Global);
+    const std::vector<uint8_t> globalBits = Bits(*doc.m_pImage);
+    const QImage globalShot = shot();
+    EXPECT_NE(globalBits, localBits);
+    EXPECT_NE(globalShot, localShot);
+
+    // Keys move the level: a higher one takes more of the soft edges for ink.
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_PageUp);
+    EXPECT_EQ(slider->value(), first + 16);
+    const std::vector<uint8_t> higherBits = Bits(*doc.m_pImage);
+    EXPECT_NE(higherBits, globalBits);
+    EXPECT_NE(shot(), globalShot);
+    // Down again: the ink the higher level added is gone, which a cut of the last 1-bit
+    // picture could not do; it comes from the grey.
+    QTest::keyClick(slider, Qt::Key_PageDown);
+    EXPECT_EQ(slider->value(), first);
+    EXPECT_EQ(Bits(*doc.m_pImage), globalBits);
+    EXPECT_EQ(shot(), globalShot);
+    QTest::keyClick(slider, Qt::Key_PageUp);
+    EXPECT_EQ(Bits(*doc.m_pImage), higherBits);
+
+    QTest::mouseClick(local, Qt::LeftButton, {}, QPoint(8, local->height() / 2));
+    EXPECT_TRUE(local->isChecked());
+    EXPECT_EQ(Bits(*doc.m_pImage), localBits);
+    EXPECT_EQ(shot(), localShot);
+}
+
+TEST_F(ImagePagesTest, EditsOutliveANewThreshold) {
+    OpenPicture(GreyPhoto(dir));
+    auto* edit = Active<CEditImagePage>();
+    ASSERT_NE(edit, nullptr);
+    MonoImage expected;
+    doc.m_pImage->CopyTo(expected);
+    expected.Rotate(0);
+    expected.Invert();
+    for (int id : {ID_IMAGE_ROTATE_CW, ID_IMAGE_INVERT}) ASSERT_TRUE(sheet->RouteCommand(id));
+    QTest::keyClick(edit->ThresholdSlider(), Qt::Key_PageUp);
+    QRadioButton* local = edit->LocalButton();
+    QTest::mouseClick(local, Qt::LeftButton, {}, QPoint(8, local->height() / 2));
+    ASSERT_EQ(doc.m_pImage->width, expected.width);
+    EXPECT_EQ(Bits(*doc.m_pImage), Bits(expected));
+}
+
+TEST_F(ImagePagesTest, ABlackAndWhitePictureHasNoThreshold) {
+    OpenPicture(Picture("strokes.bmp", Strokes(300, 120)));
+    auto* edit = Active<CEditImagePage>();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_FALSE(doc.CanRebinarize());
+    EXPECT_FALSE(edit->ThresholdRow()->isVisible());
+    // Back to the source page and a photo: now it shows; a 1-bit picture again hides it.
+    QTest::mouseClick(Back(), Qt::LeftButton);
+    source->ImagePathEdit()->setText(QString::fromStdString(GreyPhoto(dir)));
+    ClickNext();
+    EXPECT_TRUE(edit->ThresholdRow()->isVisible());
+    QTest::mouseClick(Back(), Qt::LeftButton);
+    source->ImagePathEdit()->setText(QString::fromStdString(Picture("again.bmp", Strokes(300, 120))));
+    ClickNext();
+    EXPECT_FALSE(edit->ThresholdRow()->isVisible());
+}
+
+TEST_F(ImagePagesTest, AGreyBitmapIsRefusedUnlessTheUserAsksForBlackAndWhite) {
+    doc.SetOfferBlackAndWhite(true);
+    const std::string bmp = GreyPhoto(dir, "grey.bmp");
+    messages.answer = 7;  // No
+    OpenPicture(bmp);
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+    ASSERT_EQ(messages.texts.size(), 1u);  // the refusal and the question in one message
+    EXPECT_EQ(messages.texts[0], "Penmark does not support color and grayscale images.\n"
+                                 "Make a black-and-white picture of it, as for a photo?");
+    EXPECT_EQ(messages.styles[0], MessageStyle::kYesNo | MessageStyle::kIconQuestion | MessageStyle::kDefaultSecond);
+    EXPECT_EQ(doc.m_pImage, nullptr);
+    EXPECT_EQ(doc.LastLoadError(), 1030);
+
+    messages.answer = 6;  // Yes
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 3);
+    EXPECT_EQ(messages.texts.size(), 2u);
+    ASSERT_NE(doc.m_pImage, nullptr);
+    EXPECT_TRUE(Active<CEditImagePage>()->ThresholdRow()->isVisible());
+    // Asked once: the next grey bitmap is asked about again.
+    EXPECT_FALSE(GreyTiffBmp());
 }
 
 }  // namespace
