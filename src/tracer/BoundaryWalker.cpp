@@ -141,6 +141,8 @@ void BoundaryWalker::ReduceFewOwnPoints() {
 }
 
 void BoundaryWalker::ReduceToRuns() {
+    m_walk.clear();
+    m_vertexIndex.clear();
     if (m_nStartCount < 4) {
         ReduceFewOwnPoints();
         return;
@@ -159,6 +161,7 @@ void BoundaryWalker::ReduceToRuns() {
     int p = 0;
     while (true) {
         kept.push_back(pts[size_t(p)]);
+        m_vertexIndex.push_back(p);
         if (p + 1 > n - 1) break;  // nothing after the anchor but the first point
         const TracePoint& anchor = pts[size_t(p)];
         // Other bound: the last point of the first run of other points after p.
@@ -198,5 +201,6 @@ void BoundaryWalker::ReduceToRuns() {
         if (end < 0 || end >= n) break;
         p = end;
     }
+    m_walk.swap(m_points);
     m_points.swap(kept);
 }

@@ -42,6 +42,10 @@ public:
     void ReduceToRuns();
 
     std::vector<TracePoint>& Points() { return m_points; }
+    // After ReduceToRuns: the walked boundary, and where in it each polygon vertex was
+    // taken from (empty when the contour was too small for straight runs).
+    const std::vector<TracePoint>& Walked() const { return m_walk; }
+    const std::vector<int>& VertexIndices() const { return m_vertexIndex; }
     int StartColour() const { return m_nStartColour; }
     int StartColourCount() const { return m_nStartCount; }
 
@@ -75,4 +79,6 @@ private:
     int m_nStartColour = 0;
     int m_nStartCount = 0;
     std::vector<TracePoint> m_points;
+    std::vector<TracePoint> m_walk;
+    std::vector<int> m_vertexIndex;
 };

@@ -45,8 +45,31 @@ void ContourFitter::Straighten() {
     }
 }
 
+// Pixel-sized shapes for contours of one or two lattice points: two curves, each from
+// one end of the axis through the points to the other, with both controls kAcross to
+// the side of its ends; the ends lie kBeyond past the points. Fitted for the greatest
+// overlap with one or two pixels.
+constexpr double kBeyond = 0.56;
+constexpr double kAcross = 0.72;
+
+void ContourFitter::EmitPixelShape(Vec2 p, Vec2 q, std::vector<FitNode>& out) {
+    Vec2 d = q - p;
+    double l = d.Length();
+    Vec2 u = l > 0 ? d * (1 / l) : Vec2{0, -1};
+    Vec2 n{-u.y * kAcross, u.x * kAcross};
+    Vec2 a = p - u * kBeyond, b = q + u * kBeyond;
+    Push(out, a, kKindStart);
+    Push(out, a + n, kKindControl);
+    Push(out, b + n, kKindControl);
+    Push(out, b, kKindPlain);
+    Push(out, b - n, kKindControl);
+    Push(out, a - n, kKindControl);
+    Push(out, a, kKindPlain);
+}
+
 void ContourFitter::EmitDot(std::vector<FitNode>& out) {
     Vec2 c = Pos(m_pV->First());
+    if (m_set.edgePlacement && m_set.curveMode == kTraceCubic) return EmitPixelShape(c, c, out);
     auto at = [&](double dx, double dy) { return Vec2{c.x + dx, c.y + dy}; };
     if (m_set.curveMode == kTraceQuadratic) {
         Push(out, at(0, 1), kKindStart);
@@ -67,6 +90,7 @@ void ContourFitter::EmitDot(std::vector<FitNode>& out) {
 
 void ContourFitter::EmitLens(std::vector<FitNode>& out) {
     Vec2 p = Pos(m_pV->First()), q = Pos(m_pV->Last());
+    if (m_set.edgePlacement && m_set.curveMode == kTraceCubic) return EmitPixelShape(p, q, out);
     Push(out, p, kKindStart);
     Vec2 d = q - p;
     double l = d.Length();

@@ -24,7 +24,8 @@ EdgeClass ContourFitter::Classify(Vec2 o, Vec2 p, Vec2 q, Vec2 r, int kindP, int
     if (shallow(d1, d2, cross12, dot12)) return kEdgeDropP;
     if (shallow(d2, d3, cross23, dot23)) return kEdgeDropQ;
     if (cross12 != 0 && cross23 != 0 && (cross12 > 0) != (cross23 > 0)) return kEdgeInflection;
-    if (kindP < 3 && kindQ < 3) return kEdgePlain;
+    // Only an edge with a smooth, plain or extreme end can be an extreme edge.
+    if (kindP < kKindSmooth && kindQ < kKindSmooth) return kEdgePlain;
     if (std::fabs(d2.y) < kEps) {
         if (d1.y > 0 && d3.y < 0) return kEdgeMaxY;
         if (d1.y < 0 && d3.y > 0) return kEdgeMinY;
@@ -59,6 +60,7 @@ void ContourFitter::Fit(LinkedPool<TraceVertex>& vertices, std::vector<FitNode>&
 }
 
 void ContourFitter::Push(std::vector<FitNode>& out, Vec2 p, int kind) const {
+    // Straight and extreme kinds describe edges; their on-curve nodes are plain.
     if (kind != kKindStart && kind != kKindControl && kind != kKindCorner && kind != kKindSmooth)
         kind = kKindPlain;
     out.push_back(FitNode{float(p.x), float(p.y), kind});

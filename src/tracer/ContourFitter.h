@@ -16,6 +16,8 @@ struct TraceSettings {
     bool extremePoints = true;
     int curveMode = 3;  // 0, 2 or 3
     bool boundedDrift = true;
+    // Vertices lie on the edge between ink and paper rather than on pixel centres.
+    bool edgePlacement = false;
 
     bool CurveModes() const { return cornerThreshold <= 1.0; }
 };
@@ -64,6 +66,7 @@ private:
     bool MayMerge(int a, int m, int b);
     void EmitDot(std::vector<FitNode>& out);
     void EmitLens(std::vector<FitNode>& out);
+    void EmitPixelShape(Vec2 p, Vec2 q, std::vector<FitNode>& out);
     void ClassifyCorners();
     void BuildSegments();
     void SnapShortEdge(int seg);

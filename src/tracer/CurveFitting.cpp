@@ -130,7 +130,9 @@ ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
             }
         }
         bool ok = tol > worst;
-        for (size_t i = 0; ok && i < m; ++i) {
+        // Vertices placed on the ink's edge are what the curve must follow; the middles
+        // of the edges between them lie inside a curved stroke, so they are not checked.
+        for (size_t i = 0; ok && !m_set.edgePlacement && i < m; ++i) {
             Vec2 onCurve = Cubic(p0, c1, c2, p3, (u[i] + u[i + 1]) / 2);
             ok = (onCurve - (pts[i] + pts[i + 1]) * 0.5).Length() < tol;
         }

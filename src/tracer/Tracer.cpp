@@ -6,6 +6,7 @@
 
 #include "BoundaryWalker.h"
 #include "ContourFitter.h"
+#include "EdgePlacement.h"
 #include "Error.h"
 
 namespace {
@@ -25,6 +26,7 @@ TraceSettings SettingsFrom(const TraceParams& p) {
     s.step = double(p.step < 1 ? 1 : p.step);
     s.extremePoints = p.extremePoints != 0;
     s.boundedDrift = p.boundedDrift;
+    s.edgePlacement = p.edgePlacement;
     return s;
 }
 
@@ -55,20 +57,21 @@ private:
         std::vector<TracePoint>& points = walker.Points();
         m_vertices.Clear();
         m_vertices.Reserve(points.size());
-        for (const TracePoint& p : points) {
-            if (!m_vertices.Empty()) {
-                const TraceVertex& last = m_vertices[m_vertices.Last()];
-                if (last.x == float(p.x) && last.y == float(p.y)) continue;
-            }
-            m_vertices.PushBack(TraceVertex{float(p.x), float(p.y), kKindOther, p.colour});
+        std::vector<Vec2> placed;
+        if (m_settings.edgePlacement && walker.VertexIndices().size() == points.size())
+            placed = PlaceOnEdges(walker.Walked(), walker.VertexIndices(), int(m_settings.step));
+        const TracePoint* previous = nullptr;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const TracePoint& p = points[i];
+            if (previous && previous->x == p.x && previous->y == p.y) continue;
+            previous = &p;
+            Vec2 at = placed.empty() ? Vec2{double(p.x), double(p.y)} : placed[i];
+            m_vertices.PushBack(TraceVertex{float(at.x), float(at.y), kKindOther, p.colour});
         }
-        points.clear();
         // The polygon is cyclic: a last vertex on the first one's place is not an edge.
-        if (m_vertices.Count() > 1) {
-            const TraceVertex& first = m_vertices[m_vertices.First()];
-            const TraceVertex& last = m_vertices[m_vertices.Last()];
-            if (first.x == last.x && first.y == last.y) m_vertices.Erase(m_vertices.Last());
-        }
+        if (m_vertices.Count() > 1 && previous->x == points.front().x && previous->y == points.front().y)
+            m_vertices.Erase(m_vertices.Last());
+        points.clear();
         const bool hole = walker.StartColour() == 0;
 
         m_contour.clear();
@@ -145,6 +148,23 @@ private:
 };
 
 }  // namespace
+
+void FaithfulTracing(TraceParams& params, int width, int height) {
+    params.edgePlacement = true;
+    params.fitTolerance = 0.4f;
+    params.straightenAngle = 3;
+    params.extremePoints = 0;
+    params.curveMode = kTraceCubic;
+    // A fitted curve may stray a little past the picture; two pixels of room.
+    const double extent = double(std::max(width, height)) + 2;
+    float scale = 1.0f;
+    for (float s : {4.0f, 2.0f})
+        if (extent * s < kCoordinateLimit) {
+            scale = s;
+            break;
+        }
+    params.outputScale = scale;
+}
 
 int trace(TraceParams* params) {
     if (!params || !params->image) return ErrorCode::kOk;

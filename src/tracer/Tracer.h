@@ -26,6 +26,11 @@ struct TraceParams {
     // within the fit tolerance of it (true), or whenever the bend test says so (false);
     // see ContourCleanup for why the bound is the default.
     bool boundedDrift = true;
+    // Polygon vertices on the edge between ink and paper (see EdgePlacement.h) instead
+    // of on pixel centres; curves are then judged at the vertices alone, and dots and
+    // two-pixel specks get pixel-sized shapes. Meant with the settings FaithfulTracing
+    // gives.
+    bool edgePlacement = false;
     // Factor applied to tracer coordinates when the outline is written.
     float outputScale = 1.0f;
     // Polled once per contour with (0, 0); a nonzero answer ends the trace with it.
@@ -35,6 +40,13 @@ struct TraceParams {
     // The picture to trace: 0 bits are ink, 1 bits and everything outside are paper.
     const MonoBitmap* image = nullptr;
 };
+
+// Settings for the faithful tracing of a width x height picture: vertices on the ink's
+// edge, a tolerance of 0.4 pixel, no forced extreme points, and coordinates in quarter
+// pixels (halves or whole pixels when the picture is too large for the outline's range),
+// so the outline's units per pixel are params.outputScale afterwards. The other fields
+// are left as they are.
+void FaithfulTracing(TraceParams& params, int width, int height);
 
 // Traces params->image into params->result. Returns 0 on success (also for a null block
 // or image, in which case nothing is written), 2005 when memory ran out, 5000 when a

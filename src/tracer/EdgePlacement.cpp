@@ -1,0 +1,94 @@
+#include "EdgePlacement.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Sums over pixel-edge midpoints, relative to an origin near them (the run's first
+// vertex), so that the variances keep their precision far from the picture's corner.
+struct Moments {
+    double n = 0, x = 0, y = 0, xx = 0, xy = 0, yy = 0;
+    void Add(double px, double py) {
+        n += 1;
+        x += px;
+        y += py;
+        xx += px * px;
+        xy += px * py;
+        yy += py * py;
+    }
+};
+
+struct Line {
+    Vec2 at, dir;
+};
+
+double Cross(Vec2 a, Vec2 b) { return a.x * b.y - a.y * b.x; }
+
+// The least-squares line of the midpoints in m; along `chord` through them when they
+// do not decide a direction.
+Line Fitted(const Moments& m, Vec2 origin, Vec2 chord) {
+    if (m.n < 1) return {origin, chord};
+    Vec2 mean{m.x / m.n, m.y / m.n};
+    double a = m.xx / m.n - mean.x * mean.x, b = m.xy / m.n - mean.x * mean.y;
+    double c = m.yy / m.n - mean.y * mean.y;
+    double lambda = (a + c) / 2 + std::sqrt((a - c) * (a - c) / 4 + b * b);
+    Vec2 d1{b, lambda - a}, d2{lambda - c, b};
+    Vec2 dir = d1.Length() >= d2.Length() ? d1 : d2;
+    if (m.n < 2 || dir.Length() < 1e-9) dir = chord;
+    return {origin + mean, dir};
+}
+
+}  // namespace
+
+std::vector<Vec2> PlaceOnEdges(const std::vector<TracePoint>& walk, const std::vector<int>& index, int step) {
+    const size_t n = walk.size(), count = index.size();
+    std::vector<Vec2> placed(count);
+    for (size_t i = 0; i < count; ++i) placed[i] = {double(walk[size_t(index[i])].x), double(walk[size_t(index[i])].y)};
+    if (count < 3 || n < 3) return placed;
+
+    // Line i runs from vertex i to vertex i + 1 (the last one back to the first, which
+    // is the walk's first point): the midpoints between walked points of different
+    // colour that are lattice neighbours, taken from the points of its stretch of the
+    // walk; the walk passes such a pair within two points of each other.
+    std::vector<Line> lines(count);
+    for (size_t i = 0; i < count; ++i) {
+        const size_t from = size_t(index[i]), to = i + 1 < count ? size_t(index[i + 1]) : n;
+        const Vec2 origin = placed[i];
+        Moments m;
+        for (size_t j = from; j < to; ++j) {
+            const TracePoint& p = walk[j];
+            for (size_t k = 1; k <= 2; ++k) {
+                const TracePoint& q = walk[(j + k) % n];
+                if (p.colour != q.colour && std::abs(p.x - q.x) + std::abs(p.y - q.y) == step)
+                    m.Add((p.x + q.x) / 2.0 - origin.x, (p.y + q.y) / 2.0 - origin.y);
+            }
+        }
+        lines[i] = Fitted(m, origin, placed[(i + 1) % count] - placed[i]);
+    }
+    const double reach = double(step);
+    for (size_t i = 0; i < count; ++i) {
+        const Line& in = lines[(i + count - 1) % count];
+        const Line& out = lines[i];
+        const Vec2 lattice = placed[i];
+        double den = Cross(in.dir, out.dir);
+        Vec2 meet;
+        bool ok = std::fabs(den) > 1e-9 * in.dir.Length() * out.dir.Length();
+        if (ok) {
+            double t = Cross(out.at - in.at, out.dir) / den;
+            meet = in.at + in.dir * t;
+            ok = std::fabs(meet.x - lattice.x) <= reach && std::fabs(meet.y - lattice.y) <= reach;
+        }
+        if (!ok) {
+            // Nearly parallel runs: halfway between the feet of the lattice point on both.
+            auto foot = [&](const Line& l) {
+                double t = (lattice - l.at).Dot(l.dir) / l.dir.Dot(l.dir);
+                return l.at + l.dir * t;
+            };
+            meet = (foot(in) + foot(out)) * 0.5;
+            if (!(std::fabs(meet.x - lattice.x) <= reach && std::fabs(meet.y - lattice.y) <= reach)) meet = lattice;
+        }
+        placed[i] = meet;
+    }
+    return placed;
+}
