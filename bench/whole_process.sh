@@ -64,7 +64,7 @@ echo "| penmark --version | $(ms "$PENMARK" --version) ms |"
 echo "| true | $(ms true) ms |"
 echo "| penmark trace signature.tif | $(ms "$PENMARK" trace "$SIGNATURE" -o "$TMP/s.svg") ms |"
 if command -v potrace >/dev/null && command -v tiffcp >/dev/null; then
-  convert_bmp() { python3 - "$SIGNATURE" "$TMP/s.bmp" <<'PY'
+  convert_bmp() { /usr/bin/python3 - "$SIGNATURE" "$TMP/s.bmp" <<'PY'
 import sys
 from PIL import Image
 Image.open(sys.argv[1]).convert("1").save(sys.argv[2])
