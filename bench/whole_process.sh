@@ -18,30 +18,16 @@ SIGNATURE=samples/signature.tif
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 
-# Median seconds and peak kilobytes of RUNS runs of a command, as "seconds kb".
-measure() {
-  local times=() mems=()
+# Median peak resident kilobytes of RUNS runs of a command, from GNU time.
+peak_kb() {
   for _ in $(seq "$RUNS"); do
-    /usr/bin/time -f "%e %M" -o "$TMP/t" "$@" >/dev/null 2>&1 || true
-    read -r t m <"$TMP/t"
-    times+=("$t"); mems+=("$m")
-  done
-  local mt mm
-  mt=$(printf '%s\n' "${times[@]}" | sort -g | sed -n "$(( (RUNS + 1) / 2 ))p")
-  mm=$(printf '%s\n' "${mems[@]}" | sort -g | sed -n "$(( (RUNS + 1) / 2 ))p")
-  echo "$mt $mm"
+    /usr/bin/time -f "%M" -o "$TMP/t" "$@" >/dev/null 2>&1 || true
+    cat "$TMP/t"
+  done | sort -g | sed -n "$(( (RUNS + 1) / 2 ))p"
 }
 
-# GNU time prints hundredths; the short commands are timed again with date for milliseconds.
-ms() {
-  local best=()
-  for _ in $(seq "$RUNS"); do
-    local a b
-    a=$(date +%s%N); "$@" >/dev/null 2>&1 || true; b=$(date +%s%N)
-    best+=($(( (b - a) / 1000 )))
-  done
-  printf '%s\n' "${best[@]}" | sort -n | sed -n "$(( (RUNS + 1) / 2 ))p" | awk '{printf "%.1f", $1 / 1000}'
-}
+# Milliseconds of whole processes, alternating, one median per command (see timeproc.py).
+times() { bench/timeproc.py "$RUNS" "$@"; }
 
 echo "| font | penmark build | fontTools, same job | cp | ratio | penmark peak memory |"
 echo "|---|---|---|---|---|---|"
@@ -49,10 +35,11 @@ for font in /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf \
             /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf \
             /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf; do
   [ -r "$font" ] || continue
-  p=$(ms "$PENMARK" build --font "$font" --image "$SIGNATURE" --char U+E000 -o "$TMP/p.ttf")
-  read -r _ pm < <(measure "$PENMARK" build --font "$font" --image "$SIGNATURE" --char U+E000 -o "$TMP/p.ttf")
-  f=$(ms /usr/bin/python3 bench/fonttools_build.py "$font" "$TMP/f.ttf")
-  c=$(ms cp "$font" "$TMP/c.ttf")
+  { read -r p; read -r f; read -r c; } < <(times \
+    "$PENMARK" build --font "$font" --image "$SIGNATURE" --char U+E000 -o "$TMP/p.ttf" --- \
+    /usr/bin/python3 bench/fonttools_build.py "$font" "$TMP/f.ttf" --- \
+    cp "$font" "$TMP/c.ttf")
+  pm=$(peak_kb "$PENMARK" build --font "$font" --image "$SIGNATURE" --char U+E000 -o "$TMP/p.ttf")
   size=$(( $(stat -c %s "$font") / 1024 ))
   ratio=$(awk -v a="$f" -v b="$p" 'BEGIN { printf "%.0fx", a / b }')
   echo "| $(basename "$font") ($size KB) | $p ms | $f ms | $c ms | $ratio | $(( pm / 1024 )) MB |"
@@ -60,16 +47,19 @@ done
 echo
 echo "| command | time |"
 echo "|---|---|"
-echo "| penmark --version | $(ms "$PENMARK" --version) ms |"
-echo "| true | $(ms true) ms |"
-echo "| penmark trace signature.tif | $(ms "$PENMARK" trace "$SIGNATURE" -o "$TMP/s.svg") ms |"
-if command -v potrace >/dev/null && command -v tiffcp >/dev/null; then
-  convert_bmp() { /usr/bin/python3 - "$SIGNATURE" "$TMP/s.bmp" <<'PY'
+{ read -r v; read -r t; } < <(times "$PENMARK" --version --- true)
+echo "| penmark --version | $v ms |"
+echo "| true | $t ms |"
+if command -v potrace >/dev/null; then
+  /usr/bin/python3 - "$SIGNATURE" "$TMP/s.bmp" <<'PY'
 import sys
 from PIL import Image
 Image.open(sys.argv[1]).convert("1").save(sys.argv[2])
 PY
-  }
-  /usr/bin/python3 -c "import PIL" 2>/dev/null && convert_bmp && \
-    echo "| potrace signature (as BMP) | $(ms potrace -s "$TMP/s.bmp" -o "$TMP/p.svg") ms |"
+  { read -r pt; read -r po; } < <(times "$PENMARK" trace "$SIGNATURE" -o "$TMP/s.svg" --- \
+    potrace -s "$TMP/s.bmp" -o "$TMP/p.svg")
+  echo "| penmark trace signature.tif | $pt ms |"
+  echo "| potrace signature (as BMP) | $po ms |"
+else
+  echo "| penmark trace signature.tif | $(times "$PENMARK" trace "$SIGNATURE" -o "$TMP/s.svg") ms |"
 fi
