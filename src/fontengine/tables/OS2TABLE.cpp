@@ -51,6 +51,9 @@ const std::array<uint8_t, GlyphNames::kStandardCount>& StandardWeights() {
 }
 
 int WeightOf(const GlyphName& name) {
+    // Only single letters and "space" carry a weight: spare the name lookup for the
+    // thousands of other names a large font holds.
+    if (!name.text.empty() && name.text.size() != 1 && name.text != "space") return 0;
     int index = name.text.empty() ? name.index : GlyphNames::standardIndex(name.text);
     return index >= 0 && index < GlyphNames::kStandardCount ? StandardWeights()[size_t(index)] : 0;
 }
