@@ -143,12 +143,38 @@ void ThresholdLocal(const GreyImage& grey, int strokeGuess, MonoImage& out) {
     }
 }
 
+// Counts the grey levels of n pixels into histogram. Neighbouring pixels mostly share a
+// level, and increments of one counter wait on each other: four sets of counters, one per
+// pixel of each group of four, keep the loop from stalling.
+void CountLevels(const uint8_t* pixels, size_t n, std::array<uint64_t, 256>& histogram) {
+    constexpr size_t kChunk = size_t(1) << 30;  // 32-bit counters cannot overflow within it
+    std::vector<std::array<uint32_t, 256>> sets(4);
+    for (size_t start = 0; start < n; start += kChunk) {
+        for (auto& set : sets) set.fill(0);
+        const uint8_t* p = pixels + start;
+        const size_t count = std::min(kChunk, n - start);
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4) {
+            ++sets[0][p[i]];
+            ++sets[1][p[i + 1]];
+            ++sets[2][p[i + 2]];
+            ++sets[3][p[i + 3]];
+        }
+        for (; i < count; ++i) ++sets[0][p[i]];
+        for (const auto& set : sets)
+            for (size_t v = 0; v < 256; ++v) histogram[v] += set[v];
+    }
+}
+
 }  // namespace
 
-int OtsuLevel(const GreyImage& grey) {
-    std::array<uint64_t, 256> histogram{};
-    for (uint8_t v : grey.pixels) ++histogram[v];
-    const double total = double(grey.pixels.size());
+namespace {
+
+using Histogram = std::array<uint64_t, 256>;
+
+int OtsuOf(const Histogram& histogram) {
+    double total = 0;
+    for (uint64_t c : histogram) total += double(c);
     if (total == 0) return 128;
     double sumAll = 0;
     for (int i = 0; i < 256; ++i) sumAll += double(i) * double(histogram[size_t(i)]);
@@ -170,26 +196,48 @@ int OtsuLevel(const GreyImage& grey) {
     return level;
 }
 
-bool UnevenPaper(const GreyImage& grey, int otsuLevel) {
+// The grey levels of each block of a kGridBlocks x kGridBlocks grid over the picture.
+std::vector<Histogram> BlockHistograms(const GreyImage& grey) {
+    const int32_t bw = std::max(1, (grey.width + kGridBlocks - 1) / kGridBlocks);
+    const int32_t bh = std::max(1, (grey.height + kGridBlocks - 1) / kGridBlocks);
+    std::vector<Histogram> histograms(size_t(kGridBlocks) * kGridBlocks);
+    for (auto& h : histograms) h.fill(0);
+    // One block's stretch of a row at a time, counted four ways as in CountLevels.
+    std::array<std::array<uint32_t, 256>, 4> sets;
+    for (int32_t band = 0; band * bh < grey.height; ++band) {
+        const int32_t y0 = band * bh, y1 = std::min(grey.height, y0 + bh);
+        for (int32_t col = 0; col * bw < grey.width; ++col) {
+            const int32_t x0 = col * bw, x1 = std::min(grey.width, x0 + bw);
+            for (auto& set : sets) set.fill(0);
+            for (int32_t y = y0; y < y1; ++y) {
+                const uint8_t* p = &grey.pixels[size_t(y) * size_t(grey.width) + size_t(x0)];
+                const size_t n = size_t(x1 - x0);
+                size_t i = 0;
+                for (; i + 4 <= n; i += 4) {
+                    ++sets[0][p[i]];
+                    ++sets[1][p[i + 1]];
+                    ++sets[2][p[i + 2]];
+                    ++sets[3][p[i + 3]];
+                }
+                for (; i < n; ++i) ++sets[0][p[i]];
+            }
+            Histogram& h = histograms[size_t(band) * kGridBlocks + size_t(col)];
+            for (const auto& set : sets)
+                for (size_t v = 0; v < 256; ++v) h[v] += set[v];
+        }
+    }
+    return histograms;
+}
+
+bool UnevenOf(const std::vector<Histogram>& histograms) {
     // The paper's brightness per block: its 80th percentile, which ink (a signature covers
     // far less of a block) does not reach. A shadow or uneven light shows as blocks whose
     // paper is much darker than elsewhere; a single threshold then takes it for ink or
     // loses the ink of the bright parts.
-    const int bw = std::max(1, (grey.width + kGridBlocks - 1) / kGridBlocks);
-    const int bh = std::max(1, (grey.height + kGridBlocks - 1) / kGridBlocks);
-    std::vector<std::array<uint32_t, 256>> histograms(size_t(kGridBlocks) * kGridBlocks);
-    for (auto& h : histograms) h.fill(0);
-    std::vector<uint8_t> blockOf(size_t(grey.width));  // no division per pixel
-    for (int32_t x = 0; x < grey.width; ++x) blockOf[size_t(x)] = uint8_t(x / bw);
-    for (int32_t y = 0; y < grey.height; ++y) {
-        const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
-        auto* line = &histograms[size_t(y / bh) * kGridBlocks];
-        for (int32_t x = 0; x < grey.width; ++x) ++line[blockOf[size_t(x)]][row[x]];
-    }
     int lo = 255, hi = 0;
     for (const auto& h : histograms) {
         uint64_t total = 0;
-        for (uint32_t c : h) total += c;
+        for (uint64_t c : h) total += c;
         if (total < 16) continue;
         uint64_t below = 0;
         int level = 0;
@@ -197,9 +245,18 @@ bool UnevenPaper(const GreyImage& grey, int otsuLevel) {
         lo = std::min(lo, level);
         hi = std::max(hi, level);
     }
-    (void)otsuLevel;
     return hi - lo > kUnevenSpread;
 }
+
+}  // namespace
+
+int OtsuLevel(const GreyImage& grey) {
+    Histogram histogram{};
+    CountLevels(grey.pixels.data(), grey.pixels.size(), histogram);
+    return OtsuOf(histogram);
+}
+
+bool UnevenPaper(const GreyImage& grey, int) { return UnevenOf(BlockHistograms(grey)); }
 
 namespace {
 
@@ -315,9 +372,19 @@ BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, Mo
     BinarizeResult result;
     try {
         Allocate(out, grey.width, grey.height);
-        int otsu = OtsuLevel(grey);
         ThresholdMode mode = choice.mode;
-        if (mode == ThresholdMode::Auto) mode = UnevenPaper(grey, otsu) ? ThresholdMode::Local : ThresholdMode::Global;
+        int otsu;
+        if (mode == ThresholdMode::Auto) {
+            // One pass counts the blocks; their sum is the whole picture's histogram.
+            const std::vector<Histogram> blocks = BlockHistograms(grey);
+            Histogram all{};
+            for (const auto& h : blocks)
+                for (size_t v = 0; v < 256; ++v) all[v] += h[v];
+            otsu = OtsuOf(all);
+            mode = UnevenOf(blocks) ? ThresholdMode::Local : ThresholdMode::Global;
+        } else {
+            otsu = OtsuLevel(grey);
+        }
         result.used = mode;
         result.level = otsu;
         if (mode == ThresholdMode::Local) {
