@@ -69,6 +69,15 @@ private:
     std::unique_ptr<std::string> m_pLabel;
 };
 
+// The clone of an object whose class copies through assign: a fresh object of the same
+// class and owner, given the original's content.
+template <class T>
+std::unique_ptr<TTObject> CloneAs(const T& original) {
+    auto copy = std::make_unique<T>(original.owner());
+    copy->assign(original);
+    return copy;
+}
+
 class TTStreamed : public TTObject {
 public:
     using TTObject::TTObject;

@@ -14,7 +14,9 @@
 
 #include "FontBytes.h"
 #include "FontSummary.h"
+#include "FontCopy.h"
 #include "Oracles.h"
+#include "RealFonts.h"
 #include "TTF.h"
 #include "cmapTABLE.h"
 #include "glyfTABLE.h"
@@ -24,34 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> DebianFonts() {
-    std::vector<std::string> fonts;
-    for (const char* dir : {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
-                            "/usr/share/fonts/truetype/freefont"}) {
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(dir, ec))
-            if (e.path().extension() == ".ttf") fonts.push_back(e.path().string());
-    }
-    std::sort(fonts.begin(), fonts.end());
-    return fonts;
-}
 
-// Reads in and writes out through file handles, as the program does; the font's error.
-int CopyFont(const std::string& in, const std::string& out, void (*change)(TTF&) = nullptr) {
-    int fin = ::open(in.c_str(), O_RDONLY | O_CLOEXEC);
-    int fout = ::open(out.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    int code = -1;
-    if (fin >= 0 && fout >= 0) {
-        TTFileStream sin(fin), sout(fout);
-        TTF font;
-        code = font.readFrom(&sin);
-        if (code == 0 && change) change(font);
-        if (code == 0) code = font.writeTo(&sout);
-    }
-    if (fin >= 0) ::close(fin);
-    if (fout >= 0) ::close(fout);
-    return code;
-}
 
 // Runs the fontTools and ots checker over (original, written) pairs; its exit status.
 int RunChecker(const std::vector<std::pair<std::string, std::string>>& pairs) {

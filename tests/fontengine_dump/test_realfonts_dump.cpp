@@ -12,19 +12,10 @@
 #include <vector>
 
 #include "DumpFixture.h"
+#include "RealFonts.h"
 #include "glyfTABLE.h"
 
 namespace {
-std::vector<std::string> DebianFonts() {
-    std::vector<std::string> fonts;
-    for (const char* dir : {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
-                            "/usr/share/fonts/truetype/freefont"}) {
-        std::error_code ec;
-        for (const auto& e : std::filesystem::directory_iterator(dir, ec))
-            if (e.path().extension() == ".ttf") fonts.push_back(e.path());
-    }
-    return fonts;
-}
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;

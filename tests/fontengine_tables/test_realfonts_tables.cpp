@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "GlyphNames.h"
+#include "FontCopy.h"
 #include "Oracles.h"
+#include "RealFonts.h"
 #include "FontWideTables.h"
 #include "TableHarness.h"
 #include "cmapTABLE.h"
@@ -31,17 +33,6 @@ const std::string kHere = std::string(PENMARK_SOURCE_DIR) + "/tests/fontengine_t
 
 bool HaveOracles() { return ::access("/usr/bin/ots-sanitize", X_OK) == 0 && ::access("/usr/bin/python3", X_OK) == 0; }
 
-std::vector<std::string> DebianFonts() {
-    std::vector<std::string> fonts;
-    for (const char* dir : {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
-                            "/usr/share/fonts/truetype/freefont"}) {
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(dir, ec))
-            if (e.path().extension() == ".ttf") fonts.push_back(e.path().string());
-    }
-    std::sort(fonts.begin(), fonts.end());
-    return fonts;
-}
 
 // Puts the font-wide classes in place of the plain tables the font was read with and
 // reads them, in the engine's load order.
@@ -61,21 +52,9 @@ int AdoptFontWideTables(TTF& font, TTStream* in) {
     return 0;
 }
 
-int CopyFont(const std::string& in, const std::string& out, const std::function<void(TTF&)>& change = {}) {
-    int fin = ::open(in.c_str(), O_RDONLY | O_CLOEXEC);
-    int fout = ::open(out.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    int code = -1;
-    if (fin >= 0 && fout >= 0) {
-        TTFileStream sin(fin), sout(fout);
-        TTF font;
-        code = font.readFrom(&sin);
-        if (code == 0) code = AdoptFontWideTables(font, &sin);
-        if (code == 0 && change) change(font);
-        if (code == 0) code = font.writeTo(&sout);
-    }
-    if (fin >= 0) ::close(fin);
-    if (fout >= 0) ::close(fout);
-    return code;
+// Copies a font through the font-wide table classes.
+int CopyFontWide(const std::string& in, const std::string& out, const std::function<void(TTF&)>& change = {}) {
+    return CopyFont(in, out, change, AdoptFontWideTables);
 }
 
 int RunChecker(const std::vector<std::pair<std::string, std::string>>& pairs, const std::string& options = "") {
@@ -107,7 +86,7 @@ TEST(RealFontTables, DebianAndBuiltFontsKeepEveryTable) {
     std::vector<std::pair<std::string, std::string>> pairs;
     for (const auto& f : fonts) {
         std::string out = kTmp + "/written/" + fs::path(f).filename().string();
-        EXPECT_EQ(CopyFont(f, out), 0) << f;
+        EXPECT_EQ(CopyFontWide(f, out), 0) << f;
         pairs.emplace_back(f, out);
     }
     EXPECT_EQ(RunChecker(pairs), 0);
@@ -118,7 +97,7 @@ TEST(RealFontTables, BuiltFontsComeBackByteForByteWhereNothingIsRecomputed) {
     auto built = Fixtures();
     ASSERT_FALSE(built.empty());
     std::string out = kTmp + "/extras-copy.ttf";
-    ASSERT_EQ(CopyFont(built[0], out), 0);
+    ASSERT_EQ(CopyFontWide(built[0], out), 0);
     std::string cmd = "/usr/bin/python3 -c \"from fontTools.ttLib import TTFont; import sys\n"
                       "a = TTFont('" + built[0] + "').reader; b = TTFont('" + out + "').reader\n"
                       "same = ['cvt ', 'fpgm', 'prep', 'gasp', 'PCLT', 'VDMX', 'kern', 'LTSH', 'hdmx', 'vmtx',"
@@ -140,7 +119,7 @@ TEST(RealFontTables, AddedGlyphIsFollowedByEveryTable) {
                                    built[0]}) {
         if (::access(src.c_str(), R_OK) != 0) continue;
         std::string out = kTmp + "/added-" + fs::path(src).filename().string();
-        int code = CopyFont(src, out, [](TTF& font) {
+        int code = CopyFontWide(src, out, [](TTF& font) {
             auto g = std::make_unique<TTGLYPH>();
             g->reset();
             g->m_nKind = TTGLYPH::Simple;

@@ -15,6 +15,7 @@
 #include "Oracles.h"
 #include "Placement.h"
 #include "PrivateFontFolder.h"
+#include "RealFonts.h"
 #include "SymbolFont.h"
 
 namespace {
@@ -273,13 +274,7 @@ GlyphOutline TracedRing() {
 TEST(SymbolFont, EveryDebianFontTakesTheSymbol) {
     PENMARK_NEED(HaveOracles(), "fonts, ots-sanitize or python3-fonttools");
     namespace fs = std::filesystem;
-    std::vector<std::string> fonts;
-    for (const char* dir : {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
-                            "/usr/share/fonts/truetype/freefont"}) {
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(dir, ec))
-            if (e.path().extension() == ".ttf") fonts.push_back(e.path().string());
-    }
+    std::vector<std::string> fonts = DebianFonts();
     ASSERT_FALSE(fonts.empty());
     GlyphOutline ring = TracedRing();
     ASSERT_GT(ring.nodeCount(), 0);

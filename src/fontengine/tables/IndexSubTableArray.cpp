@@ -11,12 +11,6 @@
 #include "TTF.h"
 #include "glyfTABLE.h"
 
-std::unique_ptr<TTObject> IndexSubTableArray::clone() const {
-    auto copy = std::make_unique<IndexSubTableArray>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void IndexSubTableArray::assign(const TTObject& other) {
     TTObject::assign(other);
     if (const auto* a = dynamic_cast<const IndexSubTableArray*>(&other); a && a != this)

@@ -35,7 +35,7 @@ public:
     explicit IndexSubTableArray(TTObject* owner = nullptr) : TTObject(owner) {}
     const char* typeName() const override { return "type_IndexSubTableArray"; }
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
 
     static bool knownFormat(uint16_t format) { return format >= 1 && format <= 5; }

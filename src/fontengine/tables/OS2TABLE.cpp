@@ -64,12 +64,6 @@ int16_t Clamp16(int64_t v) { return int16_t(std::clamp<int64_t>(v, -32768, 32767
 OS2TABLE::OS2TABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("OS/2"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> OS2TABLE::clone() const {
-    auto copy = std::make_unique<OS2TABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void OS2TABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* o = dynamic_cast<const OS2TABLE*>(&other); o && o != this)

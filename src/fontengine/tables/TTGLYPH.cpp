@@ -52,12 +52,6 @@ TTGLYPH::TTGLYPH(uint8_t kind, int16_t xMin_, int16_t yMin_, int16_t xMax_, int1
     m_nAdvanceHeight = uint16_t(yMax - yMin);
 }
 
-std::unique_ptr<TTObject> TTGLYPH::clone() const {
-    auto copy = std::make_unique<TTGLYPH>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void TTGLYPH::assign(const TTObject& other) {
     TTStreamed::assign(other);
     const auto* g = dynamic_cast<const TTGLYPH*>(&other);

@@ -91,7 +91,7 @@ public:
     const char* typeName() const override { return "type_TTGLYPH"; }
     int dumpText(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
 
     // Decodes the glyph's m_nLength bytes at the current input position.

@@ -95,12 +95,6 @@ TTNameRecord::TTNameRecord(uint16_t platform, uint16_t encoding, uint16_t langua
     setRawText(raw, len);
 }
 
-std::unique_ptr<TTObject> TTNameRecord::clone() const {
-    auto copy = std::make_unique<TTNameRecord>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void TTNameRecord::assign(const TTObject& other) {
     TTObject::assign(other);
     if (const auto* r = dynamic_cast<const TTNameRecord*>(&other); r && r != this) {

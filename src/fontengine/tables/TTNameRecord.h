@@ -19,7 +19,7 @@ public:
 
     const char* typeName() const override { return "type_TTNameRecord"; }
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
 
     // The file stores this record's text as UTF-16.

@@ -11,12 +11,6 @@
 #include "TTF.h"
 #include "glyfTABLE.h"
 
-std::unique_ptr<TTObject> TTbitmapSizeTable::clone() const {
-    auto copy = std::make_unique<TTbitmapSizeTable>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void TTbitmapSizeTable::assign(const TTObject& other) {
     TTObject::assign(other);
     if (const auto* s = dynamic_cast<const TTbitmapSizeTable*>(&other); s && s != this)

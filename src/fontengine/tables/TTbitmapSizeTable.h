@@ -30,7 +30,7 @@ public:
     explicit TTbitmapSizeTable(TTObject* owner = nullptr) : TTObject(owner) {}
     const char* typeName() const override { return "type_TTbitmapSizeTable"; }
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
 
     void readRecord(ByteCursor& c);

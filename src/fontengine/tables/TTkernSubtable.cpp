@@ -14,12 +14,6 @@
 #include "TTBytes.h"
 #include "TTF.h"
 
-std::unique_ptr<TTObject> TTkernSubtable::clone() const {
-    auto copy = std::make_unique<TTkernSubtable>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void TTkernSubtable::assign(const TTObject& other) {
     TTObject::assign(other);
     if (const auto* k = dynamic_cast<const TTkernSubtable*>(&other); k && k != this)

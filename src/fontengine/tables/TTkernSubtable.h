@@ -37,7 +37,7 @@ public:
     explicit TTkernSubtable(TTObject* owner = nullptr) : TTObject(owner) {}
     const char* typeName() const override { return "type_TTkernSubtable"; }
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
 
     uint8_t format() const { return uint8_t(coverage >> 8); }

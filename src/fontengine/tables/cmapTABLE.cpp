@@ -20,12 +20,6 @@
 cmapTABLE::cmapTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("cmap"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> cmapTABLE::clone() const {
-    auto copy = std::make_unique<cmapTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void cmapTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* c = dynamic_cast<const cmapTABLE*>(&other)) version = c->version;

@@ -16,12 +16,6 @@
 cvtTABLE::cvtTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("cvt "), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> cvtTABLE::clone() const {
-    auto copy = std::make_unique<cvtTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void cvtTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* c = dynamic_cast<const cvtTABLE*>(&other); c && c != this) values = c->values;

@@ -16,12 +16,6 @@
 ebdtTABLE::ebdtTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("EBDT"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> ebdtTABLE::clone() const {
-    auto copy = std::make_unique<ebdtTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void ebdtTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* e = dynamic_cast<const ebdtTABLE*>(&other); e && e != this) {

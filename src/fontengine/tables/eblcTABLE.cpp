@@ -18,12 +18,6 @@
 eblcTABLE::eblcTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("EBLC"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> eblcTABLE::clone() const {
-    auto copy = std::make_unique<eblcTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void eblcTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* e = dynamic_cast<const eblcTABLE*>(&other); e && e != this) {

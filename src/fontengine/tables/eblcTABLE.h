@@ -18,7 +18,7 @@ public:
     const char* typeName() const override { return "type_eblcTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
     // Error 4 when a count or offset points past the table.
     int readBody() override;

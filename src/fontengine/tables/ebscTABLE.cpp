@@ -14,12 +14,6 @@
 ebscTABLE::ebscTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("EBSC"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> ebscTABLE::clone() const {
-    auto copy = std::make_unique<ebscTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void ebscTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* e = dynamic_cast<const ebscTABLE*>(&other); e && e != this) {

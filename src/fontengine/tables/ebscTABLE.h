@@ -28,7 +28,7 @@ public:
     const char* typeName() const override { return "type_ebscTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
     int readBody() override;
     int writeBody() override;

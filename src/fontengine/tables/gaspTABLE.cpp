@@ -16,12 +16,6 @@
 gaspTABLE::gaspTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("gasp"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> gaspTABLE::clone() const {
-    auto copy = std::make_unique<gaspTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void gaspTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* g = dynamic_cast<const gaspTABLE*>(&other); g && g != this) {

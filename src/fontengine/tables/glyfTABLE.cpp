@@ -20,12 +20,6 @@
 glyfTABLE::glyfTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("glyf"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> glyfTABLE::clone() const {
-    auto copy = std::make_unique<glyfTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void glyfTABLE::reset() {
     TTF_TABLE::reset();
     removeChildren();

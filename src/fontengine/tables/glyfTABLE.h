@@ -15,7 +15,7 @@ public:
     const char* typeName() const override { return "type_glyfTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
 
     // The header of every glyph (contour count and box); outlines follow on demand.
     int readBody() override;

@@ -21,12 +21,6 @@
 hdmxTABLE::hdmxTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("hdmx"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> hdmxTABLE::clone() const {
-    auto copy = std::make_unique<hdmxTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void hdmxTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* h = dynamic_cast<const hdmxTABLE*>(&other); h && h != this) {

@@ -35,12 +35,6 @@ void headTABLE::SetClock(int64_t (*clock)()) { g_clock = clock; }
 headTABLE::headTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("head"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> headTABLE::clone() const {
-    auto copy = std::make_unique<headTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void headTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* h = dynamic_cast<const headTABLE*>(&other); h && h != this) {

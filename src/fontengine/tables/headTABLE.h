@@ -15,7 +15,7 @@ public:
     const char* typeName() const override { return "type_headTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
     int readBody() override;
     // Writes checkSumAdjustment as 0; the font stores the real value at the end.

@@ -1,31 +1,16 @@
 #include "hheaTABLE.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <string>
 #include <vector>
 
-#include "GlyphNames.h"
-#include "TTDump.h"
-#include "TTF.h"
-#include "glyfTABLE.h"
-
-#include <algorithm>
-#include <vector>
-
+#include "AxisMetrics.h"
 #include "TTBytes.h"
+#include "TTDump.h"
 #include "TTF.h"
 #include "glyfTABLE.h"
 
 hheaTABLE::hheaTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("hhea"), length, checksum, offset) {}
-
-std::unique_ptr<TTObject> hheaTABLE::clone() const {
-    auto copy = std::make_unique<hheaTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
 
 void hheaTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
@@ -85,31 +70,12 @@ void hheaTABLE::recompute() {
     glyfTABLE* g = f ? f->glyf() : nullptr;
     if (!g || g->state() == TTSource::None) return;
     setState(TTSource::Calculated);
-    // The widest advance counts every glyph, blank ones (spaces) included; the
-    // bearings and extent only glyphs with an outline.
-    int widthMax = 0, minLsb = 32767, minRsb = 32767, extent = 0;
-    bool any = false;
-    size_t count = g->glyphCount();
-    for (size_t i = 0; i < count; ++i) {
-        const TTGLYPH* glyph = g->glyph(i);
-        widthMax = std::max<int>(widthMax, glyph->m_nAdvanceWidth);
-        if (glyph->m_nKind == TTGLYPH::Empty) continue;
-        any = true;
-        int width = glyph->xMax - glyph->xMin;
-        minLsb = std::min<int>(minLsb, glyph->m_nLeftSideBearing);
-        minRsb = std::min<int>(minRsb, int(glyph->m_nAdvanceWidth) - glyph->m_nLeftSideBearing - width);
-        extent = std::max<int>(extent, glyph->m_nLeftSideBearing + width);
-    }
-    if (!any) minLsb = minRsb = 0;
-    auto clamp = [](int v) { return int16_t(std::clamp(v, -32768, 32767)); };
-    advanceWidthMax = uint16_t(widthMax);
-    minLeftSideBearing = clamp(minLsb);
-    minRightSideBearing = clamp(minRsb);
-    xMaxExtent = clamp(extent);
-    // Trailing glyphs that share the last advance width need no advance of their own.
-    size_t n = count;
-    while (n >= 2 && g->glyph(n - 2)->m_nAdvanceWidth == g->glyph(count - 1)->m_nAdvanceWidth) --n;
-    numberOfHMetrics = uint16_t(std::min<size_t>(n, 0xFFFF));
+    const AxisExtremes e = AxisMetrics::Extremes(*g, kHorizontalAxis);
+    advanceWidthMax = e.advanceMax;
+    minLeftSideBearing = e.minBearing;
+    minRightSideBearing = e.minTrailingBearing;
+    xMaxExtent = e.maxExtent;
+    numberOfHMetrics = e.longMetrics;
 }
 
 int hheaTABLE::writeBody() {

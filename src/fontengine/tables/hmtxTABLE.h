@@ -11,7 +11,7 @@ public:
     const char* typeName() const override { return "type_hmtxTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     int readBody() override;
     int writeBody() override;
     int followGlyphCount(uint32_t, uint32_t) override { return TTError::kOk; }

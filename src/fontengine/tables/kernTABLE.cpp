@@ -18,12 +18,6 @@
 kernTABLE::kernTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("kern"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> kernTABLE::clone() const {
-    auto copy = std::make_unique<kernTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void kernTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* k = dynamic_cast<const kernTABLE*>(&other); k && k != this) {

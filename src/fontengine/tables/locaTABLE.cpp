@@ -10,12 +10,6 @@
 locaTABLE::locaTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("loca"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> locaTABLE::clone() const {
-    auto copy = std::make_unique<locaTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 int locaTABLE::readBody() {
     std::vector<uint8_t> bytes;
     if (!readAll(bytes)) return error();

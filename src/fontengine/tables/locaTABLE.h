@@ -14,7 +14,7 @@ public:
     const char* typeName() const override { return "type_locaTABLE"; }
     // loca keeps nothing of its own: the glyphs show their offsets.
     void dumpFields(TTDumpSink&) override {}
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     int readBody() override;
     // Chooses the offset format and sets head's indexToLocFormat to match.
     int writeBody() override;

@@ -21,12 +21,6 @@
 ltshTABLE::ltshTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("LTSH"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> ltshTABLE::clone() const {
-    auto copy = std::make_unique<ltshTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void ltshTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* l = dynamic_cast<const ltshTABLE*>(&other); l && l != this) version = l->version;

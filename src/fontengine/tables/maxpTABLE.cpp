@@ -26,12 +26,6 @@ uint16_t Clamp16(uint64_t v) { return uint16_t(std::min<uint64_t>(v, 0xFFFF)); }
 maxpTABLE::maxpTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("maxp"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> maxpTABLE::clone() const {
-    auto copy = std::make_unique<maxpTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void maxpTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* m = dynamic_cast<const maxpTABLE*>(&other); m && m != this) {

@@ -16,7 +16,7 @@ public:
     const char* typeName() const override { return "type_maxpTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
     // Also creates numGlyphs empty glyphs in glyf when glyf is not read yet.
     int readBody() override;

@@ -40,12 +40,6 @@ bool TakesSuffixAtEnd(uint16_t nameId) {
 nameTABLE::nameTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("name"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> nameTABLE::clone() const {
-    auto copy = std::make_unique<nameTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void nameTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* n = dynamic_cast<const nameTABLE*>(&other); n && n != this) {

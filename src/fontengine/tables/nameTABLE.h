@@ -20,7 +20,7 @@ public:
     const char* typeName() const override { return "type_nameTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
     int readBody() override;
     // Error 3 when the strings outgrow the table's 16-bit offsets.

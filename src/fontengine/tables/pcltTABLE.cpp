@@ -18,12 +18,6 @@
 pcltTABLE::pcltTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("PCLT"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> pcltTABLE::clone() const {
-    auto copy = std::make_unique<pcltTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void pcltTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* p = dynamic_cast<const pcltTABLE*>(&other); p && p != this)

@@ -16,12 +16,6 @@
 postTABLE::postTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("post"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> postTABLE::clone() const {
-    auto copy = std::make_unique<postTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void postTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* p = dynamic_cast<const postTABLE*>(&other); p && p != this)

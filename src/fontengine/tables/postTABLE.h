@@ -35,7 +35,7 @@ public:
     const char* typeName() const override { return "type_postTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     void assign(const TTObject& other) override;
     int readBody() override;
     // Format 2: own names equal to a standard name take its index, the others are

@@ -25,12 +25,6 @@ constexpr size_t kEntrySize = 6;
 vdmxTABLE::vdmxTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("VDMX"), length, checksum, offset) {}
 
-std::unique_ptr<TTObject> vdmxTABLE::clone() const {
-    auto copy = std::make_unique<vdmxTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
-
 void vdmxTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
     if (const auto* v = dynamic_cast<const vdmxTABLE*>(&other); v && v != this) {

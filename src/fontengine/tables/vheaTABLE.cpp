@@ -1,31 +1,16 @@
 #include "vheaTABLE.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <string>
 #include <vector>
 
-#include "GlyphNames.h"
-#include "TTDump.h"
-#include "TTF.h"
-#include "glyfTABLE.h"
-
-#include <algorithm>
-#include <vector>
-
+#include "AxisMetrics.h"
 #include "TTBytes.h"
+#include "TTDump.h"
 #include "TTF.h"
 #include "glyfTABLE.h"
 
 vheaTABLE::vheaTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("vhea"), length, checksum, offset) {}
-
-std::unique_ptr<TTObject> vheaTABLE::clone() const {
-    auto copy = std::make_unique<vheaTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
 
 void vheaTABLE::assign(const TTObject& other) {
     TTF_TABLE::assign(other);
@@ -65,26 +50,12 @@ void vheaTABLE::recompute() {
     glyfTABLE* g = f ? f->glyf() : nullptr;
     if (!g || g->state() == TTSource::None) return;
     setState(TTSource::Calculated);
-    size_t count = g->glyphCount();
-    int heightMax = 0, minTsb = 32767, minBsb = 32767, extent = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const TTGLYPH* glyph = g->glyph(i);
-        int height = glyph->yMax - glyph->yMin;
-        heightMax = std::max<int>(heightMax, glyph->m_nAdvanceHeight);
-        minTsb = std::min<int>(minTsb, glyph->m_nTopSideBearing);
-        minBsb = std::min<int>(minBsb, int(glyph->m_nAdvanceHeight) - glyph->m_nTopSideBearing - height);
-        extent = std::max<int>(extent, glyph->m_nTopSideBearing + height);
-    }
-    if (count == 0) minTsb = minBsb = 0;
-    auto clamp = [](int v) { return int16_t(std::clamp(v, -32768, 32767)); };
-    advanceHeightMax = uint16_t(heightMax);
-    minTopSideBearing = clamp(minTsb);
-    minBottomSideBearing = clamp(minBsb);
-    yMaxExtent = clamp(extent);
-    // Trailing glyphs that share the last advance height need no advance of their own.
-    size_t n = count;
-    while (n >= 2 && g->glyph(n - 2)->m_nAdvanceHeight == g->glyph(count - 1)->m_nAdvanceHeight) --n;
-    numOfLongVerMetrics = uint16_t(std::min<size_t>(n, 0xFFFF));
+    const AxisExtremes e = AxisMetrics::Extremes(*g, kVerticalAxis);
+    advanceHeightMax = e.advanceMax;
+    minTopSideBearing = e.minBearing;
+    minBottomSideBearing = e.minTrailingBearing;
+    yMaxExtent = e.maxExtent;
+    numOfLongVerMetrics = e.longMetrics;
 }
 
 int vheaTABLE::writeBody() {

@@ -1,11 +1,10 @@
 #include "vmtxTABLE.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 #include <vector>
 
-#include "TTBytes.h"
+#include "AxisMetrics.h"
 #include "TTDump.h"
 #include "TTF.h"
 #include "glyfTABLE.h"
@@ -20,12 +19,6 @@ vheaTABLE* VerticalHeader(const TTF_TABLE& t) {
 
 vmtxTABLE::vmtxTABLE(TTObject* owner, uint32_t length, uint32_t checksum, uint32_t offset)
     : TTF_TABLE(owner, MakeTag("vmtx"), length, checksum, offset) {}
-
-std::unique_ptr<TTObject> vmtxTABLE::clone() const {
-    auto copy = std::make_unique<vmtxTABLE>(owner());
-    copy->assign(*this);
-    return copy;
-}
 
 int vmtxTABLE::followGlyphCount(uint32_t oldCount, uint32_t newCount) {
     // Bytes kept without a header cannot follow; metrics in the glyphs do.
@@ -47,17 +40,7 @@ int vmtxTABLE::readBody() {
     }
     std::vector<uint8_t> bytes;
     if (!readAll(bytes)) return error();
-    size_t count = g->glyphCount();
-    size_t longCount = std::min<size_t>(v->numOfLongVerMetrics, count);
-    ByteCursor c(bytes);
-    uint16_t advance = 0;
-    for (size_t i = 0; i < count; ++i) {
-        TTGLYPH* glyph = g->glyph(i);
-        if (i < longCount) advance = c.u16();
-        glyph->m_nAdvanceHeight = advance;
-        glyph->m_nTopSideBearing = c.s16();
-    }
-    if (!c.ok()) setError(TTError::kRead);
+    if (!AxisMetrics::Read(bytes, *g, v->numOfLongVerMetrics, kVerticalAxis)) setError(TTError::kRead);
     return error();
 }
 
@@ -72,15 +55,7 @@ int vmtxTABLE::writeBody() {
     vheaTABLE* v = VerticalHeader(*this);
     if (!g || !v || g->state() == TTSource::None || v->state() == TTSource::None) return error();
     v->recompute();
-    size_t count = g->glyphCount();
-    std::vector<uint8_t> bytes;
-    bytes.reserve(count * 4);
-    ByteWriter w(bytes);
-    for (size_t i = 0; i < count; ++i) {
-        const TTGLYPH* glyph = g->glyph(i);
-        if (i < v->numOfLongVerMetrics) w.u16(glyph->m_nAdvanceHeight);
-        w.s16(glyph->m_nTopSideBearing);
-    }
+    std::vector<uint8_t> bytes = AxisMetrics::Encode(*g, v->numOfLongVerMetrics, kVerticalAxis);
     writeBytes(bytes);
     return error();
 }
@@ -105,25 +80,13 @@ uint16_t vmtxTABLE::usualAdvanceHeight() const {
 }
 
 void vmtxTABLE::dumpLines(FILE* out) {
-    glyfTABLE* g = font() ? font()->glyf() : nullptr;
-    size_t n = g ? g->glyphCount() : 0;
-    TTText::MetricLines(out, "advance height\n    0:", n,
-                        [&](size_t i) { return int(g->glyph(i)->m_nAdvanceHeight); });
-    TTText::MetricLines(out, "\n    topside bearing\n    0:", n,
-                        [&](size_t i) { return int(g->glyph(i)->m_nTopSideBearing); });
-    std::fputs("\n", out);
+    AxisMetrics::DumpLines(out, font() ? font()->glyf() : nullptr, kVerticalAxis, "advance height\n    0:",
+                           "\n    topside bearing\n    0:");
 }
 
 void vmtxTABLE::dumpFields(TTDumpSink& sink) {
-    glyfTABLE* g = font() ? font()->glyf() : nullptr;
-    size_t n = g ? g->glyphCount() : 0;
-    std::vector<uint16_t> advance(n), bearing(n);
-    for (size_t i = 0; i < n; ++i) {
-        advance[i] = g->glyph(i)->m_nAdvanceHeight;
-        bearing[i] = uint16_t(g->glyph(i)->m_nTopSideBearing);
-    }
-    sink.array("advanceHeight", advance.data(), n);
-    sink.array("topSideBearing", bearing.data(), n);
+    AxisMetrics::DumpFields(sink, font() ? font()->glyf() : nullptr, kVerticalAxis, "advanceHeight",
+                            "topSideBearing");
     // A table carried as its bytes (no vertical header) shows them too.
     if (!data().empty()) TTF_TABLE::dumpFields(sink);
 }

@@ -12,7 +12,7 @@ public:
     const char* typeName() const override { return "type_vmtxTABLE"; }
     void dumpLines(FILE* out) override;
     void dumpFields(TTDumpSink& sink) override;
-    std::unique_ptr<TTObject> clone() const override;
+    std::unique_ptr<TTObject> clone() const override { return CloneAs(*this); }
     int readBody() override;
     int writeBody() override;
     int followGlyphCount(uint32_t oldCount, uint32_t newCount) override;
