@@ -15,25 +15,37 @@ void Report(const ProgressFn& progress, int32_t code, intptr_t param) {
     int32_t answer = ReportProgress(progress, code, param);
     if (answer != 0) RaiseError(answer);
 }
+
+// The file header and the fields of the info header both readers use.
+struct BmpHeader {
+    uint32_t offBits, infoSize;
+    int32_t width, height;  // height is negative for a top-down bitmap
+    uint16_t planes, bitCount;
+    uint32_t compression, colorsUsed;
+};
+
+// Reads both headers from the start of the file: notBitmap for a file that is not a
+// bitmap, tooShort for a bitmap whose headers are cut off.
+BmpHeader ReadHeaders(ImageFile& file, int32_t notBitmap, int32_t tooShort) {
+    uint8_t header[kFileHeaderSize + kInfoHeaderSize];
+    size_t got = file.ReadSome(header, sizeof header);
+    if (got < 2 || ReadLE16(header) != 0x4D42) RaiseError(notBitmap);
+    if (got < sizeof header) RaiseError(tooShort);
+    const uint8_t* info = header + kFileHeaderSize;
+    BmpHeader h{ReadLE32(header + 10), ReadLE32(info), int32_t(ReadLE32(info + 4)), int32_t(ReadLE32(info + 8)),
+                ReadLE16(info + 12), ReadLE16(info + 14), ReadLE32(info + 16), ReadLE32(info + 32)};
+    // The 12-byte header of the oldest bitmaps lays its fields out differently.
+    if (h.infoSize < kInfoHeaderSize) RaiseError(ImageError::kBadVersion);
+    return h;
+}
 }  // namespace
 
 void ReadBmp(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
-    uint8_t header[kFileHeaderSize + kInfoHeaderSize];
-    size_t got = file.ReadSome(header, sizeof header);
-    if (got < 2 || ReadLE16(header) != 0x4D42) RaiseError(ImageError::kUnknownFormat);
-    if (got < sizeof header) RaiseError(ImageError::kReadError);
-
-    const uint8_t* info = header + kFileHeaderSize;
-    const uint32_t offBits = ReadLE32(header + 10);
-    const uint32_t infoSize = ReadLE32(info);
-    const int32_t width = int32_t(ReadLE32(info + 4));
-    const int32_t height = int32_t(ReadLE32(info + 8));
-    const uint16_t planes = ReadLE16(info + 12);
-    const uint16_t bitCount = ReadLE16(info + 14);
-    const uint32_t compression = ReadLE32(info + 16);
-
-    // The 12-byte header of the oldest bitmaps lays its fields out differently.
-    if (infoSize < kInfoHeaderSize) RaiseError(ImageError::kBadVersion);
+    const BmpHeader h = ReadHeaders(file, ImageError::kUnknownFormat, ImageError::kReadError);
+    const uint32_t offBits = h.offBits;
+    const int32_t width = h.width, height = h.height;
+    const uint16_t planes = h.planes, bitCount = h.bitCount;
+    const uint32_t compression = h.compression;
     if (planes != 1 || bitCount != 1) RaiseError(ImageError::kNotBlackWhite);
     if (compression != 0) RaiseError(ImageError::kBadCompression);
     // Top-down bitmaps (negative height) and empty ones are not taken.
@@ -58,18 +70,11 @@ void ReadBmp(ImageFile& file, const ProgressFn& progress, MonoBitmap& out) {
 
 void ReadBmpGrey(ImageFile& file, const ProgressFn& progress, GreyImage& grey) {
     file.Seek(0);
-    uint8_t header[kFileHeaderSize + kInfoHeaderSize];
-    if (file.ReadSome(header, sizeof header) < sizeof header || ReadLE16(header) != 0x4D42)
-        RaiseError(ImageError::kInvalidData);
-    const uint8_t* info = header + kFileHeaderSize;
-    const uint32_t offBits = ReadLE32(header + 10);
-    const uint32_t infoSize = ReadLE32(info);
-    const int32_t width = int32_t(ReadLE32(info + 4));
-    const int32_t rawHeight = int32_t(ReadLE32(info + 8));
-    const uint16_t bitCount = ReadLE16(info + 14);
-    const uint32_t compression = ReadLE32(info + 16);
-    const uint32_t colorsUsed = ReadLE32(info + 32);
-    if (infoSize < kInfoHeaderSize) RaiseError(ImageError::kBadVersion);
+    const BmpHeader h = ReadHeaders(file, ImageError::kInvalidData, ImageError::kInvalidData);
+    const uint32_t offBits = h.offBits, infoSize = h.infoSize;
+    const int32_t width = h.width, rawHeight = h.height;
+    const uint16_t bitCount = h.bitCount;
+    const uint32_t compression = h.compression, colorsUsed = h.colorsUsed;
     if (bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32) RaiseError(ImageError::kNotBlackWhite);
     // BI_BITFIELDS with 32 bits: the common masks put the colours where BI_RGB does.
     if (compression != 0 && !(compression == 3 && bitCount == 32)) RaiseError(ImageError::kBadCompression);

@@ -151,6 +151,9 @@ private:
     uint64_t MaxInput(uint64_t blockBytes) const;
     void Decode(MonoBitmap& out, const std::vector<uint32_t>& offsets,
                 const std::vector<uint32_t>& counts);
+    // Announces the decoding to the progress callback, then decodes every block.
+    void ReportAndDecode(MonoBitmap& out, const std::vector<uint32_t>& offsets,
+                         const std::vector<uint32_t>& counts);
     void ReadBlockData(uint32_t offset, uint64_t byteCount);
     uint64_t DataEnd(const std::vector<uint32_t>& sortedOffsets, uint32_t offset) const;
 
@@ -501,13 +504,18 @@ void TiffParser::ReadSamples(MonoBitmap& rows, SampleLayout& layout) {
     std::vector<uint32_t> counts;
     if (m_dir.byteCounts.present) counts = ReadValues(m_dir.byteCounts);
     rows.Create(int32_t(m_dir.width), int32_t(m_dir.length));
+    ReportAndDecode(rows, offsets, counts);
+}
+
+void TiffParser::ReportAndDecode(MonoBitmap& out, const std::vector<uint32_t>& offsets,
+                                 const std::vector<uint32_t>& counts) {
     int32_t range[2] = {0, 100};
     for (auto [code, param] : {std::pair{ProgressCode::kRange, intptr_t(range)},
                                std::pair{ProgressCode::kPosition, intptr_t(0)}}) {
         int32_t answer = ReportProgress(m_progress, code, param);
         if (answer != 0) RaiseError(answer);
     }
-    Decode(rows, offsets, counts);
+    Decode(out, offsets, counts);
 }
 
 // Undoes the horizontal differencing of one row of samples; it starts again with each tile.
@@ -562,14 +570,7 @@ void TiffParser::Read(MonoBitmap& out) {
     constexpr uint32_t kMaxSide = uint32_t(std::numeric_limits<int32_t>::max());
     if (m_dir.width > kMaxSide || m_dir.length > kMaxSide) RaiseError(ImageError::kNoMemory);
     out.Create(int32_t(m_dir.width), int32_t(m_dir.length));
-
-    int32_t range[2] = {0, 100};
-    for (auto [code, param] : {std::pair{ProgressCode::kRange, intptr_t(range)},
-                               std::pair{ProgressCode::kPosition, intptr_t(0)}}) {
-        int32_t answer = ReportProgress(m_progress, code, param);
-        if (answer != 0) RaiseError(answer);
-    }
-    Decode(out, offsets, counts);
+    ReportAndDecode(out, offsets, counts);
     ApplyOrientation(m_dir.orientation, out);
 }
 
