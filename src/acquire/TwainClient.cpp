@@ -20,8 +20,7 @@ using namespace twain;
 
 namespace {
 
-constexpr int kStrNoManager = 61250, kStrNotOneBit = 61251, kStrCompressed = 61252;
-constexpr int kStrNoConnections = 61254, kStrLowMemory = 61255, kStrNoSource = 61256;
+constexpr int kStrNoConnections = 61254, kStrNoSource = 61256;
 constexpr int kStrConditionKnown = 61257, kStrConditionUnknown = 61258, kStrState = 61259;
 
 void CopyName(TW_STR32& to, const char* from) {
@@ -364,12 +363,12 @@ void TwainClient::TransferImages() {
 std::string TwainClient::ErrorText() const {
     int id = 0;
     switch (m_nReturnCode) {
-        case TwainError::kNoManager: id = kStrNoManager; break;
-        case TwainError::kNotOneBit: id = kStrNotOneBit; break;
-        case TwainError::kCompressed: id = kStrCompressed; break;
+        case TwainError::kNoManager: id = StringId::kScanNoManager; break;
+        case TwainError::kNotOneBit: id = StringId::kScanNotOneBit; break;
+        case TwainError::kCompressed: id = StringId::kScanCompressed; break;
         case TWRC_FAILURE:
             switch (m_nConditionCode) {
-                case TWCC_LOWMEMORY: id = kStrLowMemory; break;
+                case TWCC_LOWMEMORY: id = StringId::kScanLowMemory; break;
                 case TWCC_NODS: id = kStrNoSource; break;
                 case TWCC_MAXCONNECTIONS: id = kStrNoConnections; break;
                 case TWCC_OPERATIONERROR: return {};

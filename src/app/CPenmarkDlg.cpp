@@ -10,12 +10,12 @@
 #include "FontCatalog.h"
 #include "XkbKeyboard.h"
 #include "PlatformServices.h"
+#include "StringIds.h"
 #include "Strings.h"
 #include "WizardMessages.h"
 
 namespace {
 
-constexpr int kStrCaption = 61288;
 constexpr int kStrConfirmExit = 61310;
 constexpr int kStrTipBack = 62020, kStrTipNext = 62021, kStrTipFinish = 62022, kStrTipCancel = 62023;
 constexpr int kStrBack = 62024, kStrNext = 62025, kStrFinish = 62026, kStrCancel = 62027;
@@ -136,7 +136,7 @@ void CPenmarkDlg::UpdateButtons(CWizardPage* page) {
 bool CPenmarkDlg::ConfirmExit() {
     using namespace MessageStyle;
     // Yes/No, question icon, No as the default button.
-    return ShowMessage(this, kStrConfirmExit, kStrCaption, kYesNo | kIconQuestion | 0x100) ==
+    return ShowMessage(this, kStrConfirmExit, StringId::kCaption, kYesNo | kIconQuestion | 0x100) ==
            MessageResult::kYes;
 }
 

@@ -29,7 +29,6 @@ constexpr int kEditPage = 3;
 constexpr int kGlyphPage = 5;
 
 constexpr int kStrOpenImageTitle = 61286;
-constexpr int kStrCannotPaste = 61287;
 constexpr int kStrSelectSource = 61301;
 constexpr int kStrSelectFile = 61302;
 constexpr int kStrOpenEpsTitle = 61303;
@@ -201,7 +200,7 @@ int COpenImagePage::NextFromFile() {
 
 int COpenImagePage::NextFromClipboard() {
     if (Document()->PasteFromClipboard() && PictureArrived()) return 0;
-    ShowMessage(kStrCannotPaste, MessageStyle::kOk | MessageStyle::kIconExclamation);
+    ShowMessage(StringId::kCannotPaste, MessageStyle::kOk | MessageStyle::kIconExclamation);
     return -1;
 }
 

@@ -11,6 +11,13 @@ constexpr int kFileNotFound = 61277;
 constexpr int kNoMemory = 61281;
 constexpr int kEmptyRegion = 61309;
 constexpr int kRegionTooLarge = 62230;
+constexpr int kCannotPaste = 61287;
+
+// Scanning.
+constexpr int kScanNoManager = 61250;
+constexpr int kScanNotOneBit = 61251;
+constexpr int kScanCompressed = 61252;
+constexpr int kScanLowMemory = 61255;
 
 // Saving and installing the new font.
 constexpr int kFontFileExists = 61304;

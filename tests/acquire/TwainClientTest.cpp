@@ -11,6 +11,7 @@
 
 #include "FakeDsm.h"
 #include "MonoImage.h"
+#include "StringIds.h"
 #include "Strings.h"
 #include "TwainClient.h"
 
@@ -136,7 +137,7 @@ TEST_F(TwainClientTest, WithoutTheSourceManagerTheUserIsTold) {
     setenv("PENMARK_TWAIN_DSM", "/nonexistent/libtwaindsm.so.2", 1);
     EXPECT_FALSE(client.StartAcquire());
     ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], GetString(61250));
+    EXPECT_EQ(messages.texts[0], GetString(StringId::kScanNoManager));
     EXPECT_FALSE(client.ChooseScanner());
     EXPECT_EQ(messages.texts.size(), 2u);
 }
@@ -162,7 +163,7 @@ TEST_F(TwainClientTest, GreyAndCompressedSourcesAreRefusedWithTheirMessages) {
     Scan(grey);
     EXPECT_TRUE(delivered.empty());
     ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], GetString(61251));
+    EXPECT_EQ(messages.texts[0], GetString(StringId::kScanNotOneBit));
     EXPECT_EQ(Issued(DAT_PENDINGXFERS).front(), MSG_ENDXFER);  // the transfer still ends
     client.CloseAll();
 
@@ -171,7 +172,7 @@ TEST_F(TwainClientTest, GreyAndCompressedSourcesAreRefusedWithTheirMessages) {
     Scan(packed);
     EXPECT_TRUE(delivered.empty());
     ASSERT_EQ(messages.texts.size(), 2u);
-    EXPECT_EQ(messages.texts[1], GetString(61252));
+    EXPECT_EQ(messages.texts[1], GetString(StringId::kScanCompressed));
 }
 
 TEST_F(TwainClientTest, CancelInsideTheTransferEndsSilently) {
@@ -212,7 +213,7 @@ TEST_F(TwainClientTest, AnImpossibleSizeIsTheLowMemoryMessage) {
     Scan(s);
     EXPECT_TRUE(delivered.empty());
     ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], GetString(61255));
+    EXPECT_EQ(messages.texts[0], GetString(StringId::kScanLowMemory));
 }
 
 TEST_F(TwainClientTest, ConditionCodesChooseTheirMessages) {

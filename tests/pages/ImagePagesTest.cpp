@@ -182,7 +182,7 @@ TEST_F(ImagePagesTest, TextOnTheClipboardIsNoPicture) {
     ClickNext();
     EXPECT_EQ(sheet->ActiveIndex(), 2);
     ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], GetString(61287));
+    EXPECT_EQ(messages.texts[0], GetString(StringId::kCannotPaste));
     EXPECT_EQ(messages.styles[0], MessageStyle::kIconExclamation);
     EXPECT_EQ(doc.m_pImage, nullptr);
 }

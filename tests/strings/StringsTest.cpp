@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "StringIds.h"
 #include "Strings.h"
 
 namespace {
@@ -56,8 +57,8 @@ TEST(Strings, EveryIdHasEveryLanguageOnce) {
 }
 
 TEST(Strings, CaptionAndLookup) {
-    EXPECT_STREQ(GetString(61288, Language::English), "Penmark");
-    EXPECT_STREQ(GetString(61288, Language::Russian), "Penmark");
+    EXPECT_STREQ(GetString(StringId::kCaption, Language::English), "Penmark");
+    EXPECT_STREQ(GetString(StringId::kCaption, Language::Russian), "Penmark");
     EXPECT_STREQ(GetString(-12345), "");
 }
 
