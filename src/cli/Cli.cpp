@@ -195,23 +195,42 @@ int Trace(const std::vector<std::string>& args, FILE* err) {
 
 // The full and family names a font file gives itself (Windows records); false when it
 // cannot be read.
-bool ReadFontNames(const std::string& path, std::string& full, std::string& family) {
+bool ReadFontNames(const std::string& path, uint32_t face, std::string& full, std::string& family) {
     FontSummary summary;
-    if (ReadFontSummary(path, summary) != 0) return false;
+    if (ReadFontSummary(path, summary, face) != 0) return false;
     full = Utf16ToUtf8(summary.fullName);
     family = Utf16ToUtf8(summary.familyName);
     return !full.empty();
 }
 
-// The font to build from: a file, named from its own name table without asking
-// fontconfig (whose start-up grows with the installed fonts), or an installed face by
-// its full name, found by one query.
+// A face of a collection file as FILE#N: the file and the face number; false when font
+// is not of that form or the file does not exist.
+bool SplitFaceNumber(const std::string& font, std::string& path, uint32_t& face) {
+    size_t hash = font.rfind('#');
+    if (hash == std::string::npos || hash + 1 == font.size() || font.size() - hash > 6) return false;
+    unsigned long number = 0;
+    for (size_t i = hash + 1; i < font.size(); ++i) {
+        if (font[i] < '0' || font[i] > '9') return false;
+        number = number * 10 + unsigned(font[i] - '0');
+    }
+    if (number > 0xFFFF || !::FileExists(font.substr(0, hash))) return false;
+    path = font.substr(0, hash);
+    face = uint32_t(number);
+    return true;
+}
+
+// The font to build from: a file (FILE#N for a face of a collection), named from its own
+// name table without asking fontconfig (whose start-up grows with the installed fonts),
+// or an installed face by its full name, found by one query.
 bool ResolveFont(const std::string& font, FontInfo& info, FILE* err) {
-    if (::FileExists(font)) {
-        info.szPath = font;
-        info.szRegFile = std::filesystem::path(font).filename().string();
-        if (!ReadFontNames(font, info.szFullName, info.szFaceName))
-            info.szFullName = info.szFaceName = std::filesystem::path(font).stem().string();
+    std::string path = font;
+    uint32_t faceNumber = 0;
+    if (::FileExists(font) || SplitFaceNumber(font, path, faceNumber)) {
+        info.szPath = path;
+        info.nFaceIndex = faceNumber;
+        info.szRegFile = std::filesystem::path(path).filename().string();
+        if (!ReadFontNames(path, faceNumber, info.szFullName, info.szFaceName))
+            info.szFullName = info.szFaceName = std::filesystem::path(path).stem().string();
         return true;
     }
     std::optional<InstalledFace> face = SystemFontCatalog().FindFace(font);
@@ -220,6 +239,7 @@ bool ResolveFont(const std::string& font, FontInfo& info, FILE* err) {
         return false;
     }
     info.szPath = face->path;
+    info.nFaceIndex = uint32_t(face->faceIndex);
     info.szRegFile = std::filesystem::path(face->path).filename().string();
     info.szFullName = face->fullName;
     info.szFaceName = face->family;
@@ -301,6 +321,7 @@ int Build(const std::vector<std::string>& args, FILE* out, FILE* err) {
     }
     std::string newName = ComposeNewName(info.szFullName, info.szFaceName, options.suffix);
     Say(out, FormatString(kCliWrote, newName.c_str(), options.output.c_str()));
+    if (doc.SaveNotes().droppedGraphite) Say(out, GetString(StringId::kGraphiteDropped));
     if (options.install && !InstallFont(options.output, newName, out, err)) return 1;
     return 0;
 }
@@ -315,7 +336,12 @@ int Fonts(const std::vector<std::string>& args, FILE* out, FILE* err) {
         Say(err, GetString(kCliNoFonts));
         return 1;
     }
-    for (const InstalledFace& f : faces) std::fprintf(out, "%s\t%s\n", f.fullName.c_str(), f.path.c_str());
+    // A face of a collection as FILE#N, the way --font takes it.
+    for (const InstalledFace& f : faces) {
+        const bool collection = f.faceIndex != 0 || std::filesystem::path(f.path).extension() == ".ttc";
+        std::string file = collection ? f.path + '#' + std::to_string(f.faceIndex) : f.path;
+        std::fprintf(out, "%s\t%s\n", f.fullName.c_str(), file.c_str());
+    }
     return 0;
 }
 

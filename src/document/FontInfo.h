@@ -31,6 +31,7 @@ struct FontInfo {
     std::string szFaceName;  // family name
     std::string szRegFile;   // the file as the catalogue names it
     std::string szPath;      // full path of the TrueType file
+    uint32_t nFaceIndex = 0;  // the face of a collection file (.ttc); 0 for a single font
     LogFont lf;
     std::vector<int32_t> charsets;  // every charset the face was listed under
     bool operator==(const FontInfo&) const = default;

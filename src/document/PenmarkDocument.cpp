@@ -353,6 +353,7 @@ bool CPenmarkDocument::SaveFont(const std::string& dest, const std::string& suff
         return false;
     }
     const ProgressFn& progress = m_services.progress;
+    m_saveNotes = SymbolFontNotes{};
     ReportProgress(progress, ProgressCode::kWaitOn, 0);
     int32_t block[4] = {1, 1, 0, -1};
     // Esc may come as soon as the bar shows: that answer stops the save before it starts.
@@ -360,7 +361,7 @@ bool CPenmarkDocument::SaveFont(const std::string& dest, const std::string& suff
         m_nLastError = SymbolFontError::kCancelled;
     } else {
         m_nLastError = buildSymbolFont(m_fontInfo.szPath.c_str(), dest.c_str(), suffix.c_str(), m_wCharCode,
-                                       m_pGlyph.get(), progress);
+                                       m_pGlyph.get(), progress, m_fontInfo.nFaceIndex, &m_saveNotes);
     }
     ReportProgress(progress, ProgressCode::kHideProgress, 0);
     ReportProgress(progress, ProgressCode::kWaitOff, 0);
@@ -371,6 +372,7 @@ int SaveFontErrorStringId(int code) {
     switch (code) {
         case 0: return 0;
         case TTError::kCollection: return StringId::kFontCollection;
+        case TTError::kNoSuchFace: return StringId::kNoSuchFace;
         case TTError::kNoGlyphData: return StringId::kNoTrueTypeOutlines;
         case TTError::kGlyphCountTable: return StringId::kGlyphCountTable;
         case SymbolFontError::kNoCharacterMap: return StringId::kNoCharacterMap;
@@ -381,7 +383,7 @@ int SaveFontErrorStringId(int code) {
         case SymbolFontError::kCancelled: return 0;
         case kGlyphUnplaceable: return StringId::kGlyphNoHeight;
         default:
-            return code >= TTError::kNoMemory && code <= TTError::kNotTrueType ? StringId::kFontUnreadable
+            return code >= TTError::kNoMemory && code <= TTError::kNoSuchFace ? StringId::kFontUnreadable
                                                                                 : StringId::kFontNotWritten;
     }
 }

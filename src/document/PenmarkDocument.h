@@ -13,6 +13,7 @@
 #include "MonoImage.h"
 #include "Outline.h"
 #include "PlatformServices.h"
+#include "SymbolFont.h"
 
 // Display state of the image view, shared by the edit and select pages.
 struct ImageViewState {
@@ -96,6 +97,8 @@ public:
     // its family name, to dest. True when the engine succeeded; LastLoadError then holds
     // 0, otherwise the engine's code.
     bool SaveFont(const std::string& dest, const std::string& suffix);
+    // What the last successful save changed beyond the symbol (tables left out).
+    const SymbolFontNotes& SaveNotes() const { return m_saveNotes; }
 
     bool FileExists(const std::string& path) const;
 
@@ -152,6 +155,7 @@ protected:
     bool m_bUnplaceable = false;
     bool m_bOutOfRange = false;
     int m_nLastError = 0;
+    SymbolFontNotes m_saveNotes;
 };
 
 // The string id of the message for a failed trace; 0 when the user stopped it.

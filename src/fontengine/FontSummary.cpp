@@ -24,7 +24,7 @@ void CopyName(const nameTABLE* names, uint16_t nameId, std::u16string& out) {
 
 }  // namespace
 
-int ReadFontSummary(const std::string& path, FontSummary& summary) {
+int ReadFontSummary(const std::string& path, FontSummary& summary, uint32_t face) {
     summary = FontSummary{};
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;
@@ -32,7 +32,9 @@ int ReadFontSummary(const std::string& path, FontSummary& summary) {
     {
         TTFileStream stream(fd);
         TTF font;
+        font.setFaceIndex(face);
         code = font.readQuick(&stream);
+        summary.faceCount = font.faceCount();
         const auto* names = font.get<nameTABLE>(TTIndex::name);
         CopyName(names, 4, summary.fullName);
         CopyName(names, 1, summary.familyName);

@@ -15,11 +15,13 @@ struct FontSummary {
     uint32_t codePageRange[2] = {0, 0};
     uint32_t glyphCount = 0;
     uint16_t unitsPerEm = 0;
+    uint32_t faceCount = 1;  // the faces of a collection (.ttc); 1 for a single font
 };
 
-// Reads the directory, head, maxp, name and OS/2 of a font file into summary. Returns 0,
-// an errno value when the file cannot be opened, or the engine's code (TTError).
-int ReadFontSummary(const std::string& path, FontSummary& summary);
+// Reads the directory, head, maxp, name and OS/2 of a font file (of its face number face
+// when the file is a collection) into summary. Returns 0, an errno value when the file
+// cannot be opened, or the engine's code (TTError).
+int ReadFontSummary(const std::string& path, FontSummary& summary, uint32_t face = 0);
 
 // Lists the whole font read from fd as text: the plain listing, or the structured
 // name = value dump. Returns 0 or the code of the first failed read; what was read is

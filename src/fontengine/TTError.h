@@ -13,4 +13,5 @@ constexpr int kNoGlyphData = 6;    // no TrueType outlines (glyf and loca), e.g.
 constexpr int kGlyphCountTable = 7;  // a table tied to the glyph count cannot follow a change of it
 constexpr int kWrite = 8;          // the output could not be written
 constexpr int kNotTrueType = 9;    // the file is not a TrueType font
+constexpr int kNoSuchFace = 10;    // the collection has no face of the index asked for
 }  // namespace TTError

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "ByteOrder.h"
 #include "TTBytes.h"
 #include "TTDump.h"
 #include "tables/glyfTABLE.h"
@@ -75,6 +76,8 @@ void TTF::assign(const TTObject& other) {
         m_slots = f->m_slots;
         m_nGlyphCountRead = f->m_nGlyphCountRead;
         m_bGlyphCountRead = f->m_bGlyphCountRead;
+        m_nFaceIndex = f->m_nFaceIndex;
+        m_nFaceCount = f->m_nFaceCount;
     }
 }
 
@@ -125,6 +128,19 @@ void TTF::removeTable(int index) {
         if (s > pos) --s;
 }
 
+int TTF::removeOtherTables(uint32_t tag) {
+    if (TableRegistry::indexOf(tag) >= 0) return 0;
+    int removed = 0;
+    for (size_t pos = childCount(); pos-- > 0;) {
+        if (static_cast<TTF_TABLE*>(child(pos))->tag() != tag) continue;
+        removeChild(pos);
+        ++removed;
+        for (auto& s : m_slots)
+            if (s > pos + 1) --s;
+    }
+    return removed;
+}
+
 glyfTABLE* TTF::glyf() const { return get<glyfTABLE>(TTIndex::glyf); }
 headTABLE* TTF::head() const { return get<headTABLE>(TTIndex::head); }
 maxpTABLE* TTF::maxp() const { return get<maxpTABLE>(TTIndex::maxp); }
@@ -154,13 +170,15 @@ int TTF::readDirectory(TTStream* stream) {
     }
     uint8_t header[kOffsetTableSize];
     if (readUnits(header, 1, sizeof header) != sizeof header) return error();
+    m_nFaceCount = 1;
+    if (ReadBE32(header) == kCollection && !seekFace(header)) return error();
     ByteCursor h(header, sizeof header);
     m_nVersion = h.u32();
     uint16_t count = h.u16();
     m_nSearchRange = h.u16();
     m_nEntrySelector = h.u16();
     m_nRangeShift = h.u16();
-    if (m_nVersion == kCollection) {
+    if (m_nVersion == kCollection) {  // a collection inside a collection
         setError(TTError::kCollection);
         return error();
     }
@@ -194,6 +212,28 @@ int TTF::readDirectory(TTStream* stream) {
         }
     }
     return error();
+}
+
+bool TTF::seekFace(uint8_t (&header)[kOffsetTableSize]) {
+    // The collection header: its tag, version, the number of faces, then the offset of
+    // each face's offset table from the start of the file; the tables of every face sit
+    // at offsets from the start of the file too.
+    m_nFaceCount = ReadBE32(header + 8);
+    if (m_nFaceIndex >= m_nFaceCount) {
+        setError(TTError::kNoSuchFace);
+        return false;
+    }
+    uint8_t offset[4];
+    if (!input()->seek(kOffsetTableSize + uint64_t(m_nFaceIndex) * 4)) {
+        setError(TTError::kRead);
+        return false;
+    }
+    if (readUnits(offset, 1, sizeof offset) != sizeof offset) return false;
+    if (!input()->seek(ReadBE32(offset))) {
+        setError(TTError::kRead);
+        return false;
+    }
+    return readUnits(header, 1, kOffsetTableSize) == kOffsetTableSize;
 }
 
 int TTF::readQuick(TTStream* stream) {

@@ -40,8 +40,13 @@ public:
     void dumpFields(TTDumpSink& sink) override;
 
     // The offset table and directory, creating the table objects (nothing on a font
-    // already read).
+    // already read). In a collection (.ttc), those of the face setFaceIndex chose; the
+    // font then writes out as a file of that face alone.
     int readDirectory(TTStream* stream);
+    void setFaceIndex(uint32_t face) { m_nFaceIndex = face; }
+    uint32_t faceIndex() const { return m_nFaceIndex; }
+    // The faces of the file read: 1 for a single font.
+    uint32_t faceCount() const { return m_nFaceCount; }
     // The directory, then head, maxp, name and OS/2 only.
     int readQuick(TTStream* stream);
     // A quick read is under way: the glyph count is noted, but no glyph objects are made.
@@ -60,6 +65,8 @@ public:
     size_t addTable(std::unique_ptr<TTF_TABLE> table);
     void setSlot(int index, size_t posPlusOne);
     void removeTable(int index);
+    // Removes every table of the tag that is not a registry table; the number removed.
+    int removeOtherTables(uint32_t tag);
 
     glyfTABLE* glyf() const;
     headTABLE* head() const;
@@ -80,7 +87,13 @@ public:
     uint16_t m_nRangeShift = 0;
 
 private:
+    // Leaves the input at the chosen face's offset table, read into header; false with
+    // the error set.
+    bool seekFace(uint8_t (&header)[12]);
+
     std::array<uint16_t, TableRegistry::kSize> m_slots{};
+    uint32_t m_nFaceIndex = 0;
+    uint32_t m_nFaceCount = 1;
     uint32_t m_nGlyphCountRead = 0;
     bool m_bGlyphCountRead = false;
     bool m_bReadingQuick = false;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "MetricVariations.h"
 #include "TTDump.h"
 #include "TTF.h"
 
@@ -94,7 +95,7 @@ constexpr uint32_t kGvarHeaderSize = 20;
 bool TiedToGlyphCount(uint32_t tag, const std::vector<uint8_t>& data) {
     switch (tag) {
     case MakeTag("hdmx"): case MakeTag("LTSH"): case MakeTag("vmtx"): case MakeTag("sbix"):
-    case MakeTag("HVAR"): case MakeTag("VVAR"): case MakeTag("Gloc"): case MakeTag("Glat"):
+    case MakeTag("Gloc"): case MakeTag("Glat"):
     case MakeTag("TSI0"): case MakeTag("TSI5"):
         return true;
     case MakeTag("post"): {
@@ -143,9 +144,11 @@ int ExtendGlyphVariations(std::vector<uint8_t>& d, uint32_t oldCount, uint32_t n
 int TTF_TABLE::followGlyphCount(uint32_t oldCount, uint32_t newCount) {
     if (oldCount == newCount) return TTError::kOk;
     int code = TTError::kOk;
+    const bool variations = m_nTag == MakeTag("HVAR") || m_nTag == MakeTag("VVAR");
     if (m_nTag == MakeTag("gvar")) code = ExtendGlyphVariations(m_data, oldCount, newCount);
+    else if (variations) code = ExtendMetricVariations(m_data, m_nTag, oldCount, newCount);
     else if (TiedToGlyphCount(m_nTag, m_data)) code = TTError::kGlyphCountTable;
-    if (code == TTError::kOk && m_nTag == MakeTag("gvar")) setState(TTSource::Calculated);
+    if (code == TTError::kOk && (variations || m_nTag == MakeTag("gvar"))) setState(TTSource::Calculated);
     setError(code);
     return code;
 }

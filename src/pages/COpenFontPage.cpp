@@ -128,6 +128,7 @@ void COpenFontPage::AddFace(FontEnumerator& fonts, FontEnumContext& context, con
     info.szFaceName = face.faceName;
     info.szRegFile = regFile;
     info.szPath = path;
+    info.nFaceIndex = uint32_t(face.faceIndex);
     info.lf = LogFontFor(face);
     info.charsets = {cs};
     context.nLastIndex = int32_t(m_fonts.size());

@@ -241,6 +241,8 @@ int CSaveFontPage::OnWizardNext() {
             ShowMessage(id, MessageStyle::kOk | MessageStyle::kIconStop);
         return -1;
     }
+    if (doc->SaveNotes().droppedGraphite)
+        ShowMessage(StringId::kGraphiteDropped, MessageStyle::kOk | MessageStyle::kIconInformation);
     if (m_bInstall && !Install(target, registered)) return -1;
     return 0;
 }

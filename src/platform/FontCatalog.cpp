@@ -47,11 +47,12 @@ int Int(FcPattern* p, const char* object, int fallback) {
     return FcPatternGetInteger(p, object, 0, &value) == FcResultMatch ? value : fallback;
 }
 
-bool EndsWithTtf(const std::string& path) {
+// A TrueType file or a collection of them (.ttc), which the engine reads a face of.
+bool EndsWithTtfOrTtc(const std::string& path) {
     if (path.size() < 4) return false;
     std::string ext = path.substr(path.size() - 4);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".ttf";
+    return ext == ".ttf" || ext == ".ttc";
 }
 
 // The objects every listing asks fontconfig for: all of them live in its cache.
@@ -71,7 +72,10 @@ FcPattern* TrueTypePattern() {
 bool FaceFromPattern(FcPattern* f, InstalledFace& face) {
     face.path = String(f, FC_FILE);
     face.faceIndex = Int(f, FC_INDEX, 0);
-    if (String(f, FC_FONTFORMAT) != "TrueType" || !EndsWithTtf(face.path) || face.faceIndex != 0)
+    // fontconfig numbers the named instances of a variable font above the face (index
+    // bits 16 and up); only the faces themselves are files the engine can extend.
+    if (String(f, FC_FONTFORMAT) != "TrueType" || !EndsWithTtfOrTtc(face.path) || face.faceIndex < 0 ||
+        face.faceIndex > 0xFFFF)
         return false;
     face.family = String(f, FC_FAMILY);
     face.style = String(f, FC_STYLE);
@@ -95,10 +99,10 @@ bool FaceFromPattern(FcPattern* f, InstalledFace& face) {
 void ListInto(FcConfig* config, FcPattern* pattern, std::vector<InstalledFace>& out) {
     FcObjectSet* objects = FaceObjects();
     FcFontSet* set = FcFontList(config, pattern, objects);
-    std::unordered_set<std::string> seen;
+    std::unordered_set<std::string> seen;  // file and face
     for (int i = 0; set && i < set->nfont; ++i) {
         InstalledFace face;
-        if (FaceFromPattern(set->fonts[i], face) && seen.insert(face.path).second)
+        if (FaceFromPattern(set->fonts[i], face) && seen.insert(face.path + '#' + std::to_string(face.faceIndex)).second)
             out.push_back(std::move(face));
     }
     if (set) FcFontSetDestroy(set);

@@ -13,6 +13,7 @@ FontEnumEntry EntryFor(const InstalledFace& face, int32_t charset) {
     e.weight = face.weight;
     e.italic = face.italic;
     e.charset = charset;
+    e.faceIndex = face.faceIndex;
     return e;
 }
 

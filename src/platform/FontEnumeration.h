@@ -22,6 +22,7 @@ struct FontEnumEntry {
     bool italic = false;
     int32_t charset = 0;
     int fontType = kTrueTypeFontType;
+    int faceIndex = 0;  // the face inside a collection file (.ttc)
 };
 
 using FontEnumCallback = std::function<void(const FontEnumEntry&)>;

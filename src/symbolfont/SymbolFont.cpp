@@ -115,7 +115,8 @@ int SetRange(const ProgressFn& progress) {
 }  // namespace
 
 int buildSymbolFont(const char* input, const char* output, const char* suffix, uint16_t code,
-                    const GlyphOutline* glyph, const ProgressFn& progress) {
+                    const GlyphOutline* glyph, const ProgressFn& progress, uint32_t face,
+                    SymbolFontNotes* notes) {
     using namespace SymbolFontError;
     if (!input || !*input || !output || !*output || !glyph) return kMissingArgument;
 
@@ -128,6 +129,7 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
     TTFileStream inStream(in.get());
     TTFileStream outStream(out.fd());
     TTF font;
+    font.setFaceIndex(face);
     int error = font.readFrom(&inStream);
     if (ReportProgress(progress, ProgressCode::kPosition, 50) != 0) return kCancelled;
     if (error != 0) return error;
@@ -153,6 +155,11 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
     if (!added) return font.glyf()->error() ? font.glyf()->error() : TTError::kInvalid;
     font.setState(TTSource::Calculated);
     if (auto* hdmx = font.get<hdmxTABLE>(TTIndex::hdmx)) hdmx->addGlyph(added);
+
+    int graphite = 0;
+    for (uint32_t tag : {MakeTag("Silf"), MakeTag("Glat"), MakeTag("Gloc"), MakeTag("Feat"), MakeTag("Sill")})
+        graphite += font.removeOtherTables(tag);
+    if (notes) notes->droppedGraphite = graphite > 0;
 
     if (suffix && *suffix) {
         if (auto* names = font.get<nameTABLE>(TTIndex::name)) names->applySuffix(suffix);

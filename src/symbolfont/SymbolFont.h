@@ -18,12 +18,22 @@ constexpr int kTooComplex = 105;      // more contours or points than a glyph ma
 constexpr int kFontFull = 106;        // the font already has 65535 glyphs
 }  // namespace SymbolFontError
 
+// What a build did beyond the symbol itself, for the user to hear of.
+struct SymbolFontNotes {
+    // The Graphite tables (Silf, Glat, Gloc, Feat, Sill) were left out: their glyph
+    // numbering (pseudo-glyphs after the real ones) cannot take a new glyph. OpenType's
+    // own layout tables still shape the text.
+    bool droppedGraphite = false;
+};
+
 // Reads the TrueType font input, appends glyph (placed in a 2048-unit em) scaled to the
 // font's em as a new glyph, points code at it in every character map that can take it,
 // adds suffix to the family names (none when null or empty) and writes the result to
 // output. The result is written to a new file beside output and moved into place only
 // when everything succeeded, so a failure or cancellation leaves output as it was (and
 // output may even name input). progress gets the range 0..100 and positions 50 and 100;
-// a nonzero answer at 50 cancels.
+// a nonzero answer at 50 cancels. From a collection (.ttc), face is the face to extend;
+// the result is a font file of that face alone. notes, when given, tells what else changed.
 int buildSymbolFont(const char* input, const char* output, const char* suffix, uint16_t code,
-                    const GlyphOutline* glyph, const ProgressFn& progress);
+                    const GlyphOutline* glyph, const ProgressFn& progress, uint32_t face = 0,
+                    SymbolFontNotes* notes = nullptr);

@@ -133,3 +133,27 @@ TEST(Cli, BuildExplainsEveryFailure) {
     CliRun fromEps = Cli({"build", "--font", font, "--eps", eps, "--char", "B", "-o", dir + "/eps.ttf"});
     EXPECT_EQ(fromEps.code, 0) << fromEps.err;
 }
+
+// A face of a collection is taken as FILE.ttc#N, named by its own name table, listed by
+// `fonts` the same way; a face number past the collection's end is explained.
+TEST(Cli, BuildTakesAFaceOfACollection) {
+    const std::string ttc = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
+    PENMARK_NEED(::access(ttc.c_str(), R_OK) == 0 && ::access("/usr/bin/ots-sanitize", X_OK) == 0,
+                 "fonts-wqy-zenhei or ots-sanitize");
+    SetCurrentLanguage(Language::English);
+    std::string dir = PENMARK_TEST_TMP;
+    std::string sample = std::string(PENMARK_SOURCE_DIR) + "/samples/signature.tif";
+    std::string out = dir + "/Mono.ttf";
+    CliRun r = Cli({"build", "--font", ttc + "#1", "--image", sample, "--char", "U+E000", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\"WenQuanYi Zen Hei Mono-Penmark\""), std::string::npos) << r.out;
+    EXPECT_EQ(std::system(("ots-sanitize '" + out + "' /dev/null > /dev/null").c_str()), 0);
+
+    CliRun missing = Cli({"build", "--font", ttc + "#7", "--image", sample, "--char", "A", "-o", out});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("no face of that number"), std::string::npos) << missing.err;
+
+    CliRun fonts = Cli({"fonts"});
+    ASSERT_EQ(fonts.code, 0);
+    EXPECT_NE(fonts.out.find("WenQuanYi Zen Hei Mono\t" + ttc + "#1\n"), std::string::npos) << fonts.out;
+}

@@ -125,11 +125,77 @@ TEST(Container, DamagedFilesGiveErrorCodesNeverCrash) {
     }
 }
 
-TEST(Container, RefusesWhatIsNotOneTrueTypeFont) {
-    TTF a;
-    TTMemoryStream collection(BuildSfnt(BasicTables(), MakeTag("ttcf")));
-    EXPECT_EQ(ReadFont(a, collection), TTError::kCollection);
+// A collection (.ttc) of the fonts given: its header, then each font with its table
+// offsets counted from the start of the collection.
+Bytes BuildCollection(const std::vector<Bytes>& fonts) {
+    Bytes out;
+    Be(out).u32(MakeTag("ttcf")).u32(0x00010000).u32(uint32_t(fonts.size()));
+    size_t at = 12 + 4 * fonts.size();
+    for (const Bytes& font : fonts) {
+        Be(out).u32(uint32_t(at));
+        at += font.size();
+    }
+    for (const Bytes& font : fonts) {
+        const uint32_t base = uint32_t(out.size());
+        Bytes moved = font;
+        for (size_t i = 0, n = GetBE16(font, 4); i < n; ++i) {
+            const size_t field = 12 + 16 * i + 8;
+            const uint32_t offset = GetBE32(font, field) + base;
+            for (int k = 0; k < 4; ++k) moved[field + size_t(k)] = uint8_t(offset >> (24 - 8 * k));
+        }
+        out.insert(out.end(), moved.begin(), moved.end());
+    }
+    return out;
+}
 
+TEST(Container, ReadsOneFaceOfACollectionAndWritesItAlone) {
+    const Bytes three = BuildSfnt(BasicTables());
+    const Bytes two = BuildSfnt(SmallFont({Bytes{}, Square()}, {500, 600}));
+    const Bytes collection = BuildCollection({three, two});
+    for (uint32_t face : {0u, 1u}) {
+        TTMemoryStream in(collection);
+        TTF font;
+        font.setFaceIndex(face);
+        ASSERT_EQ(ReadFont(font, in), TTError::kOk) << face;
+        EXPECT_EQ(font.faceCount(), 2u);
+        EXPECT_EQ(font.glyphCount(), face == 0 ? 3u : 2u);
+        Bytes written;
+        ASSERT_EQ(WriteFont(font, written), TTError::kOk);
+        EXPECT_EQ(GetBE32(written, 0), 0x00010000u) << "a single font, not a collection";
+        TTMemoryStream back(written);
+        TTF again;
+        ASSERT_EQ(ReadFont(again, back), TTError::kOk);
+        EXPECT_EQ(again.faceCount(), 1u);
+        EXPECT_EQ(again.glyphCount(), font.glyphCount());
+    }
+    TTF missing;
+    TTMemoryStream in(collection);
+    missing.setFaceIndex(2);
+    EXPECT_EQ(ReadFont(missing, in), TTError::kNoSuchFace);
+}
+
+TEST(Container, DamagedCollectionsFailCleanly) {
+    const Bytes font = BuildSfnt(BasicTables());
+    Bytes nested = BuildCollection({BuildCollection({font})});
+    Bytes cutHeader = BuildCollection({font});
+    cutHeader.resize(14);  // the face's offset cut off
+    Bytes pastEnd = BuildCollection({font});
+    pastEnd[12] = 0x7F;  // the face's offset table far past the end
+    Bytes hugeCount = BuildCollection({font});
+    hugeCount[8] = 0xFF;  // four thousand million faces: only the one asked for is read
+    struct { const Bytes& bytes; uint32_t face; int code; } cases[] = {
+        {nested, 0, TTError::kCollection}, {cutHeader, 0, TTError::kRead},
+        {pastEnd, 0, TTError::kRead},      {hugeCount, 0, TTError::kOk},
+        {hugeCount, 0xFFFFFF, TTError::kRead}};
+    for (const auto& c : cases) {
+        TTMemoryStream in(c.bytes);
+        TTF f;
+        f.setFaceIndex(c.face);
+        EXPECT_EQ(ReadFont(f, in), c.code) << "face " << c.face;
+    }
+}
+
+TEST(Container, RefusesWhatIsNotOneTrueTypeFont) {
     TTF b;
     TTMemoryStream cff(BuildSfnt(BasicTables(), MakeTag("OTTO")));
     EXPECT_EQ(ReadFont(b, cff), TTError::kNoGlyphData);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "FontCatalog.h"
@@ -85,6 +86,31 @@ TEST_F(PrivateCatalog, SeesFontsAddedAndRemovedWithinTheSameSecond) {
     folder.Remove("DejaVuSans-Bold.ttf");
     EXPECT_TRUE(catalog.CheckForChanges());
     EXPECT_TRUE(catalog.Faces().empty());
+}
+
+// Each face of a collection file is listed with its number in the file, and found by
+// its full name with that number.
+TEST_F(PrivateCatalog, ListsEachFaceOfACollection) {
+    if (::access("/usr/bin/python3", X_OK) != 0) {
+        if (test_fonts::MaySkip()) GTEST_SKIP() << "python3-fonttools is needed";
+        FAIL() << "python3-fonttools is needed";
+    }
+    const std::string ttc = folder.Fonts() + "/pair.ttc";
+    std::string make = "/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont, TTCollection; "
+                       "c = TTCollection(); c.fonts = [TTFont(sys.argv[1]), TTFont(sys.argv[2])]; c.save(sys.argv[3])\" '" +
+                       sans + "' '" + bold + "' '" + ttc + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    FontCatalog catalog(folder.ConfigFile());
+    ASSERT_TRUE(catalog.Ok());
+    std::vector<InstalledFace> faces = catalog.Faces();
+    ASSERT_EQ(Names(faces), (std::vector<std::string>{"DejaVu Sans", "DejaVu Sans Bold"}));
+    EXPECT_EQ(faces[0].path, ttc);
+    EXPECT_EQ(faces[1].path, ttc);
+    EXPECT_EQ(faces[0].faceIndex, 0);
+    EXPECT_EQ(faces[1].faceIndex, 1);
+    std::optional<InstalledFace> found = catalog.FindFace("DejaVu Sans Bold");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->faceIndex, 1);
 }
 
 TEST(PrivateCatalogConfig, AnUnreadableConfigurationGivesAnEmptyCatalogue) {

@@ -17,6 +17,7 @@
 #include "PrivateFontFolder.h"
 #include "RealFonts.h"
 #include "SymbolFont.h"
+#include "TTError.h"
 
 namespace {
 
@@ -291,6 +292,82 @@ TEST(SymbolFont, EveryDebianFontTakesTheSymbol) {
     }
     EXPECT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
                     "/tests/symbolfont/check_symbol.py -Penmark" + args),
+              0);
+}
+
+// Each face of a TrueType collection (fonts-wqy-zenhei) takes the symbol and comes out
+// as a font of its own that fontTools and ots accept; a face past the last is refused.
+TEST(SymbolFont, EachFaceOfACollectionTakesTheSymbol) {
+    const std::string ttc = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
+    PENMARK_NEED(HaveOracles() && ::access(ttc.c_str(), R_OK) == 0, "fonts-wqy-zenhei, ots-sanitize or python3-fonttools");
+    GlyphOutline ring = TracedRing();
+    std::string args;
+    for (uint32_t face = 0; face < 3; ++face) {
+        std::string out = Scratch() + "/wqy-" + std::to_string(face) + ".ttf";
+        ASSERT_EQ(buildSymbolFont(ttc.c_str(), out.c_str(), "-Penmark", 0xE9, &ring, {}, face), 0) << face;
+        EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0) << out;
+        args += " '" + ttc + "#" + std::to_string(face) + "' '" + out + "' 233";
+    }
+    EXPECT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) +
+                    "/tests/symbolfont/check_symbol.py -Penmark" + args),
+              0);
+    std::string out = Scratch() + "/wqy-3.ttf";
+    EXPECT_EQ(buildSymbolFont(ttc.c_str(), out.c_str(), "-Penmark", 0xE9, &ring, {}, 3), TTError::kNoSuchFace);
+    EXPECT_NE(::access(out.c_str(), F_OK), 0) << "nothing written";
+}
+
+// A font with Graphite tables (fonts-sil-scheherazade) takes the symbol without them, and
+// says so; its OpenType layout tables stay.
+TEST(SymbolFont, GraphiteTablesAreLeftOutWithANote) {
+    const std::string font = "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf";
+    PENMARK_NEED(HaveOracles() && ::access(font.c_str(), R_OK) == 0,
+                 "fonts-sil-scheherazade, ots-sanitize or python3-fonttools");
+    GlyphOutline ring = TracedRing();
+    std::string out = Scratch() + "/graphite.ttf";
+    SymbolFontNotes notes;
+    ASSERT_EQ(buildSymbolFont(font.c_str(), out.c_str(), "-Penmark", 0xE9, &ring, {}, 0, &notes), 0);
+    EXPECT_TRUE(notes.droppedGraphite);
+    EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0);
+    EXPECT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) + "/tests/symbolfont/check_symbol.py -Penmark '" +
+                    font + "' '" + out + "' 233"),
+              0);
+    EXPECT_EQ(Shell("/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont; f = TTFont(sys.argv[1]); "
+                    "sys.exit(0 if 'GSUB' in f and 'GPOS' in f and not {'Silf', 'Glat', 'Gloc', 'Feat', 'Sill'} & set(f.keys()) "
+                    "else 1)\" '" + out + "'"),
+              0);
+    SymbolFontNotes plain;
+    ASSERT_EQ(buildSymbolFont(kLiberation.c_str(), out.c_str(), "-Penmark", 0xE9, &ring, {}, 0, &plain), 0);
+    EXPECT_FALSE(plain.droppedGraphite);
+}
+
+// A variable TrueType font (fonts-inter-variable) takes the symbol without making it
+// vary: with HVAR's advance map, with no maps at all, and with a VVAR beside it. Every
+// instance at the axis extremes still builds, old glyphs unchanged (check_variable.py).
+TEST(SymbolFont, VariableFontsTakeASymbolThatDoesNotVary) {
+    const std::string inter = "/usr/share/fonts/truetype/inter-vf/Inter-roman.var.ttf";
+    PENMARK_NEED(HaveOracles() && ::access(inter.c_str(), R_OK) == 0,
+                 "fonts-inter-variable, ots-sanitize or python3-fonttools");
+    GlyphOutline ring = TracedRing();
+    std::vector<std::string> sources = {inter};
+    for (const char* mode : {"implicit", "vvar"}) {
+        std::string derived = Scratch() + "/inter-" + mode + ".ttf";
+        ASSERT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) + "/tests/symbolfont/derive_font.py '" +
+                        inter + "' '" + derived + "' " + mode),
+                  0);
+        sources.push_back(derived);
+    }
+    std::string args;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        std::string out = Scratch() + "/variable-" + std::to_string(i) + ".ttf";
+        ASSERT_EQ(buildSymbolFont(sources[i].c_str(), out.c_str(), "-Penmark", 0xE000, &ring, {}), 0) << sources[i];
+        EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0) << out;
+        args += " '" + sources[i] + "' '" + out + "'";
+    }
+    // A font built so takes a second symbol the same way.
+    std::string again = Scratch() + "/variable-again.ttf";
+    ASSERT_EQ(buildSymbolFont((Scratch() + "/variable-0.ttf").c_str(), again.c_str(), "", 0xE001, &ring, {}), 0);
+    args += " '" + Scratch() + "/variable-0.ttf' '" + again + "'";
+    EXPECT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) + "/tests/symbolfont/check_variable.py" + args),
               0);
 }
 

@@ -2,6 +2,8 @@
 
 usage: check_symbol.py SUFFIX ORIGINAL BUILT CODE [ORIGINAL BUILT CODE ...]
 
+ORIGINAL may be FILE.ttc#N: face N of a collection.
+
 For each built font: one glyph more, and every per-glyph table (hmtx, loca, LTSH,
 hdmx, vmtx, post names) agrees with the new count; every character map that can hold
 CODE points it at the new glyph at the code CODE has in its encoding (Symbol maps at
@@ -59,8 +61,15 @@ def can_hold(table, code, glyph_index):
     return table.format in (12, 13)
 
 
+def open_original(original):
+    path, _, face = original.rpartition("#")
+    if path and face.isdigit():
+        return TTFont(path, fontNumber=int(face))
+    return TTFont(original)
+
+
 def check(suffix, original, built, code):
-    a = TTFont(original)
+    a = open_original(original)
     b = TTFont(built)
     n = a["maxp"].numGlyphs
     if b["maxp"].numGlyphs != n + 1:

@@ -10,6 +10,11 @@ vertical  vhea and vmtx added, most glyphs advancing 2200 units down
 dupdir    the name table listed twice in the directory, the second entry pointing at
           the post table's bytes
 em16384   units per em raised to 16384 (outlines untouched)
+
+From a variable font with an advance map in HVAR:
+implicit  HVAR without maps: its first item variation data holds every glyph's row
+vvar      vertical metrics added (as in vertical) and a VVAR sharing HVAR's store, its
+          advance map HVAR's, its top side bearing map all on one row
 """
 import struct
 import sys
@@ -63,6 +68,63 @@ def duplicate_name_entry(path):
     open(path, "wb").write(head + body + bytes(data[12 + 16 * count:]))
 
 
+def add_vertical(font):
+    order = font.getGlyphOrder()
+    vhea = newTable("vhea")
+    vhea.tableVersion = 0x00011000
+    vhea.ascent, vhea.descent, vhea.lineGap = 1100, -1100, 0
+    for field in ("advanceHeightMax", "minTopSideBearing", "minBottomSideBearing", "yMaxExtent",
+                  "caretSlopeRise", "caretSlopeRun", "caretOffset", "reserved1", "reserved2",
+                  "reserved3", "reserved4", "metricDataFormat", "numberOfVMetrics"):
+        setattr(vhea, field, 0)
+    vhea.caretSlopeRise = 1
+    font["vhea"] = vhea
+    vmtx = newTable("vmtx")
+    vmtx.metrics = {g: (2200 if i % 5 else 1800, 100) for i, g in enumerate(order)}
+    font["vmtx"] = vmtx
+
+
+def implicit_hvar(font):
+    from fontTools.ttLib.tables import otTables
+    table = font["HVAR"].table
+    store = table.VarStore
+    regions = len(store.VarRegionList.Region)
+    data = otTables.VarData()
+    data.VarRegionIndex = list(range(regions))
+    data.VarRegionCount = regions
+    data.Item = []
+    for name in font.getGlyphOrder():
+        index = table.AdvWidthMap.mapping[name]
+        source = store.VarData[index >> 16]
+        row = [0] * regions
+        for k, region in enumerate(source.VarRegionIndex):
+            row[region] = source.Item[index & 0xFFFF][k]
+        data.Item.append(row)
+    data.ItemCount = len(data.Item)
+    data.calculateNumShorts()
+    store.VarData = [data]
+    store.VarDataCount = 1
+    table.AdvWidthMap = table.LsbMap = table.RsbMap = None
+
+
+def add_vvar(font):
+    import copy
+    from fontTools.ttLib.tables import otTables
+    add_vertical(font)
+    hvar = font["HVAR"].table
+    vvar = otTables.VVAR()
+    vvar.Version = 0x00010000
+    vvar.VarStore = copy.deepcopy(hvar.VarStore)
+    vvar.AdvHeightMap = copy.deepcopy(hvar.AdvWidthMap)
+    vvar.TsbMap = copy.deepcopy(hvar.AdvWidthMap)
+    first = font.getGlyphOrder()[0]
+    vvar.TsbMap.mapping = {g: hvar.AdvWidthMap.mapping[first] for g in font.getGlyphOrder()}
+    vvar.BsbMap = vvar.VOrgMap = None
+    table = newTable("VVAR")
+    table.table = vvar
+    font["VVAR"] = table
+
+
 def main():
     src, dst, mode = sys.argv[1:4]
     font = TTFont(src)
@@ -87,19 +149,11 @@ def main():
             mapping[0x824F + d] = best[0x30 + d]
         only_map(font, 3, 2, 2, mapping)
     elif mode == "vertical":
-        order = font.getGlyphOrder()
-        vhea = newTable("vhea")
-        vhea.tableVersion = 0x00011000
-        vhea.ascent, vhea.descent, vhea.lineGap = 1100, -1100, 0
-        for field in ("advanceHeightMax", "minTopSideBearing", "minBottomSideBearing", "yMaxExtent",
-                      "caretSlopeRise", "caretSlopeRun", "caretOffset", "reserved1", "reserved2",
-                      "reserved3", "reserved4", "metricDataFormat", "numberOfVMetrics"):
-            setattr(vhea, field, 0)
-        vhea.caretSlopeRise = 1
-        font["vhea"] = vhea
-        vmtx = newTable("vmtx")
-        vmtx.metrics = {g: (2200 if i % 5 else 1800, 100) for i, g in enumerate(order)}
-        font["vmtx"] = vmtx
+        add_vertical(font)
+    elif mode == "implicit":
+        implicit_hvar(font)
+    elif mode == "vvar":
+        add_vvar(font)
     elif mode == "em16384":
         font["post"].formatType = 3.0
         font["head"].unitsPerEm = 16384
