@@ -19,6 +19,7 @@ int ImageErrorStringId(int code) {
     case kNotSvg: return ImageText::kNotSvg;
     case kDrawingDamaged: return ImageText::kDrawingDamaged;
     case kDrawingTooLarge: return ImageText::kDrawingTooLarge;
+    case kNoSvgRenderer: return ImageText::kNoSvgRenderer;
     case kFileNotFound: return ImageText::kFileNotFound;
     case kPathNotFound: return ImageText::kPathNotFound;
     case kTooManyFiles: return ImageText::kTooManyFiles;

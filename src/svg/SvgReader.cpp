@@ -1,6 +1,5 @@
 #include "SvgReader.h"
 
-#include <librsvg/rsvg.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include "Error.h"
 #include "ImageErrors.h"
 #include "ImageFile.h"
+#include "RsvgLibrary.h"
 
 namespace {
 
@@ -24,23 +24,39 @@ constexpr int64_t kBandPixels = 16 << 20;
 // The longer side of the rendering that measures the ink.
 constexpr int kProbeSize = 1024;
 
-template <typename T, void (*Release)(T*)>
-struct Releaser {
-    void operator()(T* p) const {
-        if (p) Release(p);
-    }
-};
+// The library, loaded on first use; a reader without it answers 1036.
+const RsvgLibrary& L() {
+    const RsvgLibrary* library = LoadRsvgLibrary();
+    if (!library) RaiseError(ImageError::kNoSvgRenderer);
+    return *library;
+}
+
 struct ObjectUnref {
     void operator()(void* p) const {
-        if (p) g_object_unref(p);
+        if (p) L().object_unref(p);
+    }
+};
+struct ErrorFree {
+    void operator()(GError* p) const {
+        if (p) L().error_free(p);
+    }
+};
+struct SurfaceDestroy {
+    void operator()(cairo_surface_t* p) const {
+        if (p) L().surface_destroy(p);
+    }
+};
+struct CairoDestroy {
+    void operator()(cairo_t* p) const {
+        if (p) L().destroy(p);
     }
 };
 template <typename T>
 using GPtr = std::unique_ptr<T, ObjectUnref>;
 using HandlePtr = GPtr<RsvgHandle>;
-using ErrorPtr = std::unique_ptr<GError, Releaser<GError, g_error_free>>;
-using SurfacePtr = std::unique_ptr<cairo_surface_t, Releaser<cairo_surface_t, cairo_surface_destroy>>;
-using CairoPtr = std::unique_ptr<cairo_t, Releaser<cairo_t, cairo_destroy>>;
+using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDestroy>;
+using CairoPtr = std::unique_ptr<cairo_t, CairoDestroy>;
 
 bool IsGzip(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
@@ -60,10 +76,9 @@ bool LooksLikeXml(const std::vector<uint8_t>& text) {
 HandlePtr LoadHandle(const std::vector<uint8_t>& text) {
     // From memory and without a base file: librsvg then refuses every reference that is
     // not a data: URL inside the drawing, so no other file and no network is touched.
-    GPtr<GInputStream> stream(
-        G_INPUT_STREAM(g_memory_input_stream_new_from_data(text.data(), gssize(text.size()), nullptr)));
+    GPtr<GInputStream> stream(L().memory_input_stream_new_from_data(text.data(), gssize(text.size()), nullptr));
     GError* error = nullptr;
-    HandlePtr handle(rsvg_handle_new_from_stream_sync(stream.get(), nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error));
+    HandlePtr handle(L().new_from_stream_sync(stream.get(), nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error));
     ErrorPtr owned(error);
     if (handle) return handle;
     // librsvg tells a well-formed document of another kind only by its message.
@@ -76,7 +91,7 @@ HandlePtr LoadHandle(const std::vector<uint8_t>& text) {
 RsvgRectangle NominalViewport(RsvgHandle* handle) {
     RsvgRectangle viewport{0, 0, 1000, 1000};
     gdouble w = 0, h = 0;
-    if (rsvg_handle_get_intrinsic_size_in_pixels(handle, &w, &h) && std::isfinite(w) && std::isfinite(h) && w > 0 &&
+    if (L().get_intrinsic_size_in_pixels(handle, &w, &h) && std::isfinite(w) && std::isfinite(h) && w > 0 &&
         h > 0) {
         viewport.width = w;
         viewport.height = h;
@@ -85,7 +100,7 @@ RsvgRectangle NominalViewport(RsvgHandle* handle) {
     gboolean hasWidth = FALSE, hasHeight = FALSE, hasViewBox = FALSE;
     RsvgLength width{}, height{};
     RsvgRectangle viewBox{};
-    rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &width, &hasHeight, &height, &hasViewBox, &viewBox);
+    L().get_intrinsic_dimensions(handle, &hasWidth, &width, &hasHeight, &height, &hasViewBox, &viewBox);
     if (hasViewBox && std::isfinite(viewBox.width) && std::isfinite(viewBox.height) && viewBox.width > 0 &&
         viewBox.height > 0) {
         viewport.width = viewBox.width;
@@ -141,7 +156,7 @@ SvgLayout Layout(RsvgHandle* handle, int longerSide) {
     RsvgRectangle viewport = NominalViewport(handle);
     RsvgRectangle ink{}, logical{};
     GError* error = nullptr;
-    if (!rsvg_handle_get_geometry_for_layer(handle, nullptr, &viewport, &ink, &logical, &error)) {
+    if (!L().get_geometry_for_layer(handle, nullptr, &viewport, &ink, &logical, &error)) {
         ErrorPtr owned(error);
         RaiseError(ImageError::kDrawingDamaged);
     }
@@ -162,23 +177,23 @@ SvgLayout Layout(RsvgHandle* handle, int longerSide) {
 
 // Rows y0 .. y0 + rows of the picture: the drawing over white, cut at half coverage.
 void RenderBand(RsvgHandle* handle, const SvgLayout& layout, int32_t y0, int32_t rows, MonoBitmap& out) {
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, rows));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) RaiseError(ImageError::kNoMemory);
-    CairoPtr cr(cairo_create(surface.get()));
-    cairo_set_source_rgb(cr.get(), 1, 1, 1);
-    cairo_paint(cr.get());
-    cairo_translate(cr.get(), layout.offsetX, layout.offsetY - y0);
-    cairo_scale(cr.get(), layout.scale, layout.scale);
+    SurfacePtr surface(L().image_surface_create(CAIRO_FORMAT_RGB24, layout.width, rows));
+    if (L().surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) RaiseError(ImageError::kNoMemory);
+    CairoPtr cr(L().create(surface.get()));
+    L().set_source_rgb(cr.get(), 1, 1, 1);
+    L().paint(cr.get());
+    L().translate(cr.get(), layout.offsetX, layout.offsetY - y0);
+    L().scale(cr.get(), layout.scale, layout.scale);
     RsvgRectangle viewport{0, 0, layout.viewportWidth, layout.viewportHeight};
     GError* error = nullptr;
-    if (!rsvg_handle_render_document(handle, cr.get(), &viewport, &error)) {
+    if (!L().render_document(handle, cr.get(), &viewport, &error)) {
         ErrorPtr owned(error);
         RaiseError(ImageError::kDrawingDamaged);
     }
     cr.reset();
-    cairo_surface_flush(surface.get());
-    const uint8_t* data = cairo_image_surface_get_data(surface.get());
-    const int stride = cairo_image_surface_get_stride(surface.get());
+    L().surface_flush(surface.get());
+    const uint8_t* data = L().image_surface_get_data(surface.get());
+    const int stride = L().image_surface_get_stride(surface.get());
     if (!data) RaiseError(ImageError::kNoMemory);
     for (int32_t y = 0; y < rows; ++y) {
         const auto* pixel = reinterpret_cast<const uint32_t*>(data + int64_t(y) * stride);

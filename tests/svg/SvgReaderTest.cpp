@@ -118,7 +118,7 @@ TEST(SvgReader, FailuresHaveTheirCodesAndMessages) {
                          "<rect width=\"1e29\" height=\"1e29\"/></svg>"),
               0);
 
-    for (int code : {ImageError::kNotSvg, ImageError::kDrawingDamaged, ImageError::kDrawingTooLarge}) {
+    for (int code : {ImageError::kNotSvg, ImageError::kDrawingDamaged, ImageError::kDrawingTooLarge, ImageError::kNoSvgRenderer}) {
         int id = ImageErrorStringId(code);
         EXPECT_NE(id, ImageText::kInternalError) << code;
         const std::string english = GetString(id, Language::English);
