@@ -66,7 +66,14 @@ TEST(SvgReader, ExternalImagesAreLeftOutWithoutReadingThem) {
         "<image x=\"150\" y=\"55\" width=\"40\" height=\"40\" href=\"file://" + fifo + "\"/>"
         "<style>@import url(\"file://" + fifo + "\");</style>";
     const std::string path = TempPath("external.svg");
-    WriteFile(path, WithRect(images));
+    // An XInclude names the pipe too.
+    WriteFile(path, WithRect(images + "<xi:include xmlns:xi=\"http://www.w3.org/2001/XInclude\" href=\"file://" + fifo +
+                             "\" parse=\"text\"/>"));
+    // An external entity is not loaded either; the drawing then lacks its text and is
+    // refused as damaged.
+    const std::string entity = TempPath("entity.svg");
+    WriteFile(entity, "<?xml version=\"1.0\"?>\n<!DOCTYPE svg [<!ENTITY ext SYSTEM \"file://" + fifo + "\">]>\n" +
+                          WithRect("<text x=\"100\" y=\"90\">&ext;</text>"));
 
     std::atomic<bool> done{false}, opened{false};
     std::thread watcher([&] {
@@ -79,13 +86,15 @@ TEST(SvgReader, ExternalImagesAreLeftOutWithoutReadingThem) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
-    std::unique_ptr<MonoImage> picture;
+    std::unique_ptr<MonoImage> picture, refused;
     int code = ReadThroughRegistry(path, picture);
+    int entityCode = ReadThroughRegistry(entity, refused);
     done = true;
     watcher.join();
     ::unlink(fifo.c_str());
-    ASSERT_EQ(code, 0);
     EXPECT_FALSE(opened) << "the referenced pipe was opened";
+    EXPECT_EQ(entityCode, ImageError::kDrawingDamaged);
+    ASSERT_EQ(code, 0);
     // Only the rectangle has ink: its box is square, the images' places are paper.
     PixelRect ink = InkBox(*picture);
     EXPECT_EQ(ink.Width(), ink.Height());
