@@ -61,7 +61,7 @@ std::optional<ThresholdChoice> ParseThreshold(const std::string& text);
 std::optional<uint16_t> ParseCharacter(const std::string& text);
 // Parses "X,Y,W,H" into a rectangle with positive width and height.
 std::optional<PixelRect> ParseSelection(const std::string& text);
-// Parses the length of an SVG drawing's longer side in pixels, 16 to 100000.
+// Parses the length of an SVG drawing's longer side in pixels, 16 to 30000.
 std::optional<int32_t> ParseSvgSize(const std::string& text);
 // Parses a whole decimal number, sign allowed.
 std::optional<int32_t> ParseInteger(const std::string& text);

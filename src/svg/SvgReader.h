@@ -15,7 +15,7 @@
 constexpr int kDefaultSvgSize = 2000;
 // The range the command line's --svg-size takes.
 constexpr int kMinSvgSize = 16;
-constexpr int kMaxSvgSize = 100'000;
+constexpr int kMaxSvgSize = 30'000;  // with its margin, within what cairo can draw on
 // The largest picture rendered; more is refused before anything is allocated.
 constexpr uint64_t kMaxSvgPixels = 100'000'000;
 // The largest drawing read, packed or unpacked: far beyond any signature.

@@ -122,6 +122,11 @@ TEST(SvgReader, FailuresHaveTheirCodesAndMessages) {
     EXPECT_EQ(DecodeCode(WithRect(""), 12000), ImageError::kDrawingTooLarge);
     SvgLayout big = LayoutSvg(Bytes(WithRect("")), 9000);
     EXPECT_LE(uint64_t(big.width) * uint64_t(big.height), kMaxSvgPixels);
+    // The longest side taken, on a long thin drawing: within what cairo can draw on.
+    const std::string thin = std::string(kSvgOpen) + "<rect x=\"10\" y=\"50\" width=\"180\" height=\"1\"/></svg>";
+    SvgLayout longest = LayoutSvg(Bytes(thin), kMaxSvgSize);
+    EXPECT_LE(longest.width, 32767);
+    EXPECT_EQ(DecodeCode(thin, kMaxSvgSize), 0);
     // An absurd size in the file itself changes nothing: the ink decides the scale.
     EXPECT_EQ(DecodeCode("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1e30\" height=\"1e30\">"
                          "<rect width=\"1e29\" height=\"1e29\"/></svg>"),
