@@ -20,6 +20,7 @@ int ImageErrorStringId(int code) {
     case kDrawingDamaged: return ImageText::kDrawingDamaged;
     case kDrawingTooLarge: return ImageText::kDrawingTooLarge;
     case kNoSvgRenderer: return ImageText::kNoSvgRenderer;
+    case kExternalEntity: return ImageText::kExternalEntity;
     case kFileNotFound: return ImageText::kFileNotFound;
     case kPathNotFound: return ImageText::kPathNotFound;
     case kTooManyFiles: return ImageText::kTooManyFiles;

@@ -19,6 +19,7 @@ constexpr int kNotSvg = 1033;          // XML, but not an SVG drawing
 constexpr int kDrawingDamaged = 1034;  // an SVG drawing that cannot be parsed or rendered
 constexpr int kDrawingTooLarge = 1035; // an SVG drawing that would render to too many pixels
 constexpr int kNoSvgRenderer = 1036;   // the library that renders SVG drawings is missing
+constexpr int kExternalEntity = 1037;  // an SVG drawing whose text needs another file, never read
 constexpr int kIoError = 2000;         // other operating-system error
 constexpr int kFileNotFound = 2001;
 constexpr int kPathNotFound = 2002;
@@ -55,6 +56,7 @@ constexpr int kNotSvg = 61466;
 constexpr int kDrawingDamaged = 61467;
 constexpr int kDrawingTooLarge = 61468;
 constexpr int kNoSvgRenderer = 61469;
+constexpr int kExternalEntity = 61470;
 }  // namespace ImageText
 
 // The string id of the message for code; 0 when the code shows nothing (0 and 3000).

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "Binarize.h"
 #include "Error.h"
@@ -73,6 +74,18 @@ bool LooksLikeXml(const std::vector<uint8_t>& text) {
     return i < text.size() && text[i] == '<';
 }
 
+// True when the document type declares an entity kept in another file (SYSTEM or
+// PUBLIC), which librsvg never loads: a use of it then fails to parse.
+bool DeclaresExternalEntity(const std::vector<uint8_t>& text) {
+    const std::string_view all(reinterpret_cast<const char*>(text.data()), text.size());
+    for (size_t at = all.find("<!ENTITY"); at != std::string_view::npos; at = all.find("<!ENTITY", at + 1)) {
+        const std::string_view declaration = all.substr(at, all.find('>', at) - at);
+        if (declaration.find("SYSTEM") != std::string_view::npos || declaration.find("PUBLIC") != std::string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 HandlePtr LoadHandle(const std::vector<uint8_t>& text) {
     // From memory and without a base file: librsvg then refuses every reference that is
     // not a data: URL inside the drawing, so no other file and no network is touched.
@@ -83,7 +96,7 @@ HandlePtr LoadHandle(const std::vector<uint8_t>& text) {
     if (handle) return handle;
     // librsvg tells a well-formed document of another kind only by its message.
     if (owned && std::strstr(owned->message, "<svg> root")) RaiseError(ImageError::kNotSvg);
-    RaiseError(ImageError::kDrawingDamaged);
+    RaiseError(DeclaresExternalEntity(text) ? ImageError::kExternalEntity : ImageError::kDrawingDamaged);
 }
 
 // The viewport the drawing is laid out in: its own size in pixels, else its view box,

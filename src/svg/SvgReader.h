@@ -40,8 +40,9 @@ std::vector<uint8_t> UnpackSvg(const std::vector<uint8_t>& bytes);
 // Renders SVG or SVGZ bytes with the longer side of their ink at longerSide pixels (plus
 // a small margin) into out, 0 = ink wherever the drawing over white is darker than
 // middle grey. Raises 1029 for bytes that are no XML at all, 1033 for XML that is not
-// SVG, 1034 for a damaged drawing, 1035 for one that would exceed kMaxSvgPixels, 2005
-// when memory runs out.
+// SVG, 1034 for a damaged drawing, 1035 for one that would exceed kMaxSvgPixels, 1037
+// for one that cannot be read without an entity from another file, 2005 when memory
+// runs out.
 void DecodeSvg(const std::vector<uint8_t>& bytes, int longerSide, MonoBitmap& out);
 
 // How DecodeSvg would lay out the drawing (for tests and previews); raises as it does.

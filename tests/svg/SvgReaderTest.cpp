@@ -69,8 +69,8 @@ TEST(SvgReader, ExternalImagesAreLeftOutWithoutReadingThem) {
     // An XInclude names the pipe too.
     WriteFile(path, WithRect(images + "<xi:include xmlns:xi=\"http://www.w3.org/2001/XInclude\" href=\"file://" + fifo +
                              "\" parse=\"text\"/>"));
-    // An external entity is not loaded either; the drawing then lacks its text and is
-    // refused as damaged.
+    // An external entity is not loaded either; the drawing cannot be read without it and
+    // is refused with its own message.
     const std::string entity = TempPath("entity.svg");
     WriteFile(entity, "<?xml version=\"1.0\"?>\n<!DOCTYPE svg [<!ENTITY ext SYSTEM \"file://" + fifo + "\">]>\n" +
                           WithRect("<text x=\"100\" y=\"90\">&ext;</text>"));
@@ -93,7 +93,7 @@ TEST(SvgReader, ExternalImagesAreLeftOutWithoutReadingThem) {
     watcher.join();
     ::unlink(fifo.c_str());
     EXPECT_FALSE(opened) << "the referenced pipe was opened";
-    EXPECT_EQ(entityCode, ImageError::kDrawingDamaged);
+    EXPECT_EQ(entityCode, ImageError::kExternalEntity);
     ASSERT_EQ(code, 0);
     // Only the rectangle has ink: its box is square, the images' places are paper.
     PixelRect ink = InkBox(*picture);
@@ -111,6 +111,8 @@ TEST(SvgReader, FailuresHaveTheirCodesAndMessages) {
               ImageError::kDrawingDamaged);
     EXPECT_EQ(DecodeCode(std::string(kSvgOpen) + "<rect x=\"1\" y=\"1\" width=\"5\" height=\"5\"/></g></svg>"),
               ImageError::kDrawingDamaged);
+    // An undefined entity is damage, not a reference to another file.
+    EXPECT_EQ(DecodeCode(WithRect("<text>&nothing;</text>")), ImageError::kDrawingDamaged);
     EXPECT_EQ(DecodeCode("GIF89a not a drawing"), ImageError::kUnknownFormat);
     EXPECT_EQ(DecodeCode(""), ImageError::kUnknownFormat);
     // Packed data cut short, or not gzip after its mark.
@@ -132,7 +134,8 @@ TEST(SvgReader, FailuresHaveTheirCodesAndMessages) {
                          "<rect width=\"1e29\" height=\"1e29\"/></svg>"),
               0);
 
-    for (int code : {ImageError::kNotSvg, ImageError::kDrawingDamaged, ImageError::kDrawingTooLarge, ImageError::kNoSvgRenderer}) {
+    for (int code : {ImageError::kNotSvg, ImageError::kDrawingDamaged, ImageError::kDrawingTooLarge, ImageError::kNoSvgRenderer,
+                     ImageError::kExternalEntity}) {
         int id = ImageErrorStringId(code);
         EXPECT_NE(id, ImageText::kInternalError) << code;
         const std::string english = GetString(id, Language::English);
