@@ -6,6 +6,7 @@
 
 #include "CPenmarkDlg.h"
 #include "PlatformVersion.h"
+#include "SvgReader.h"
 #include "WizardMessages.h"
 
 namespace {
@@ -24,7 +25,8 @@ private:
 
 }  // namespace
 
-CPenmarkApp::CPenmarkApp() = default;
+// The picture formats beyond the built-in ones: SVG drawings, through librsvg.
+CPenmarkApp::CPenmarkApp() { RegisterSvgFormat(m_registry); }
 
 CPenmarkApp::~CPenmarkApp() { ExitInstance(); }
 

@@ -27,6 +27,7 @@
 #include "ProgressBar.h"
 #include "StringIds.h"
 #include "Strings.h"
+#include "SvgReader.h"
 #include "TextConvert.h"
 
 namespace {
@@ -84,6 +85,7 @@ bool ScanPage(const std::string& device, int dpi, ProgressBar& bar, std::unique_
 // A headless session: the document with the services a terminal can offer.
 struct Session {
     explicit Session(FILE* err) : messages(err), bar(err), m_err(err) {
+        RegisterSvgFormat(registry);
         doc.SetImageRegistry(&registry);
         doc.SetServices(PlatformServices{nullptr, nullptr, nullptr, &messages, bar.Function()});
     }
@@ -184,6 +186,7 @@ int Trace(const std::vector<std::string>& args, FILE* err) {
     }
     SetPhotoThreshold(options.threshold);
     SetGreyTiffBmp(options.thresholdGiven);
+    SetSvgSize(options.svgSize);
     Session session(err);
     if (!session.LoadAndTrace(options.input, {}, std::nullopt)) return 1;
     if (!SaveOutlineSvg(*session.doc.m_pTracedOutline, options.output)) {
@@ -282,6 +285,7 @@ int Build(const std::vector<std::string>& args, FILE* out, FILE* err) {
     }
     SetPhotoThreshold(options.threshold);
     SetGreyTiffBmp(options.thresholdGiven);
+    SetSvgSize(options.svgSize);
     Session session(err);
     CPenmarkDocument& doc = session.doc;
     FontInfo info;
@@ -425,6 +429,7 @@ int Threshold(const std::vector<std::string>& args, FILE* err) {
     }
     SetPhotoThreshold(options.threshold);
     SetGreyTiffBmp(options.thresholdGiven);
+    SetSvgSize(options.svgSize);
     Session session(err);
     bool loaded = session.doc.LoadImageFile(options.input);
     session.bar.Finish();

@@ -6,6 +6,7 @@
 
 #include "CliTexts.h"
 #include "Strings.h"
+#include "SvgReader.h"
 
 namespace {
 
@@ -79,6 +80,12 @@ std::optional<PixelRect> ParseSelection(const std::string& text) {
     return PixelRect{v[0], v[1], v[0] + v[2], v[1] + v[3]};
 }
 
+std::optional<int32_t> ParseSvgSize(const std::string& text) {
+    auto size = ParseInteger(text);
+    if (!size || *size < kMinSvgSize || *size > kMaxSvgSize) return std::nullopt;
+    return size;
+}
+
 std::optional<ThresholdChoice> ParseThreshold(const std::string& text) {
     if (text == "auto") return ThresholdChoice{ThresholdMode::Auto, 128};
     if (text == "global") return ThresholdChoice{ThresholdMode::Global, 128};
@@ -127,6 +134,13 @@ std::optional<ParseError> ParseBuildOptions(const std::vector<std::string>& args
             if (!t) return Error(kCliBadValue, a, *v);
             out.threshold = *t;
             out.thresholdGiven = true;
+        }
+        else if (a == "--svg-size") {
+            const std::string* v = value();
+            if (!v) return Error(kCliMissingValue, a);
+            auto size = ParseSvgSize(*v);
+            if (!size) return Error(kCliBadValue, a, *v);
+            out.svgSize = *size;
         }
         else if (a == "--scan") {
             out.scan = true;
@@ -199,6 +213,11 @@ std::optional<ParseError> ParseTraceOptions(const std::vector<std::string>& args
             if (!t) return Error(kCliBadValue, a, args[i]);
             out.threshold = *t;
             out.thresholdGiven = true;
+        } else if (a == "--svg-size") {
+            if (i + 1 >= args.size()) return Error(kCliMissingValue, a);
+            auto size = ParseSvgSize(args[++i]);
+            if (!size) return Error(kCliBadValue, a, args[i]);
+            out.svgSize = *size;
         } else if (!a.empty() && a[0] == '-') {
             return Error(kCliUnknownOption, a);
         } else if (out.input.empty()) {
@@ -219,5 +238,6 @@ std::optional<ParseError> ParseThresholdOptions(const std::vector<std::string>& 
     out.output = trace.output;
     out.threshold = trace.threshold;
     out.thresholdGiven = trace.thresholdGiven;
+    out.svgSize = trace.svgSize;
     return std::nullopt;
 }

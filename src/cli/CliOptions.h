@@ -8,10 +8,11 @@
 
 #include "Binarize.h"
 #include "MonoImage.h"
+#include "SvgReader.h"
 
 struct BuildOptions {
     std::string font;     // a file, or a full name from the catalogue
-    std::string image;    // TIFF or BMP picture
+    std::string image;    // a picture: TIFF, BMP, PNG, JPEG or an SVG drawing
     std::string eps;      // or an Illustrator EPS/AI drawing
     bool scan = false;    // or a page scanned now
     std::string scanDevice;  // the SANE device; empty: the first one
@@ -26,6 +27,7 @@ struct BuildOptions {
     bool install = false;
     ThresholdChoice threshold;  // how a photo becomes black and white
     bool thresholdGiven = false;  // asked for: grey and colour TIFF and BMP pictures are taken too
+    int32_t svgSize = kDefaultSvgSize;  // pixels on the longer side of an SVG drawing
 };
 
 struct ScanOptions {
@@ -40,6 +42,7 @@ struct TraceOptions {
     std::string output;  // SVG file
     ThresholdChoice threshold;
     bool thresholdGiven = false;
+    int32_t svgSize = kDefaultSvgSize;  // pixels on the longer side of an SVG drawing
 };
 
 struct ThresholdOptions {
@@ -47,6 +50,7 @@ struct ThresholdOptions {
     std::string output;  // plain PBM file
     ThresholdChoice threshold;
     bool thresholdGiven = false;
+    int32_t svgSize = kDefaultSvgSize;  // pixels on the longer side of an SVG drawing
 };
 
 // "auto", "global", "local" or a level 0 to 255.
@@ -57,6 +61,8 @@ std::optional<ThresholdChoice> ParseThreshold(const std::string& text);
 std::optional<uint16_t> ParseCharacter(const std::string& text);
 // Parses "X,Y,W,H" into a rectangle with positive width and height.
 std::optional<PixelRect> ParseSelection(const std::string& text);
+// Parses the length of an SVG drawing's longer side in pixels, 16 to 30000.
+std::optional<int32_t> ParseSvgSize(const std::string& text);
 // Parses a whole decimal number, sign allowed.
 std::optional<int32_t> ParseInteger(const std::string& text);
 

@@ -16,6 +16,11 @@ int ImageErrorStringId(int code) {
     case kNotBlackWhite: return ImageText::kNotBlackWhite;
     case kBadCompression: return ImageText::kBadCompression;
     case kTooLarge: return ImageText::kTooLarge;
+    case kNotSvg: return ImageText::kNotSvg;
+    case kDrawingDamaged: return ImageText::kDrawingDamaged;
+    case kDrawingTooLarge: return ImageText::kDrawingTooLarge;
+    case kNoSvgRenderer: return ImageText::kNoSvgRenderer;
+    case kExternalEntity: return ImageText::kExternalEntity;
     case kFileNotFound: return ImageText::kFileNotFound;
     case kPathNotFound: return ImageText::kPathNotFound;
     case kTooManyFiles: return ImageText::kTooManyFiles;

@@ -15,6 +15,11 @@ constexpr int kUnknownFormat = 1029;   // not this format / no handler accepts t
 constexpr int kNotBlackWhite = 1030;   // colour or grey-scale picture
 constexpr int kBadCompression = 1031;  // compression not supported
 constexpr int kTooLarge = 1032;        // more pixels than a picture may have
+constexpr int kNotSvg = 1033;          // XML, but not an SVG drawing
+constexpr int kDrawingDamaged = 1034;  // an SVG drawing that cannot be parsed or rendered
+constexpr int kDrawingTooLarge = 1035; // an SVG drawing that would render to too many pixels
+constexpr int kNoSvgRenderer = 1036;   // the library that renders SVG drawings is missing
+constexpr int kExternalEntity = 1037;  // an SVG drawing whose text needs another file, never read
 constexpr int kIoError = 2000;         // other operating-system error
 constexpr int kFileNotFound = 2001;
 constexpr int kPathNotFound = 2002;
@@ -46,6 +51,12 @@ constexpr int kBmpFilter = 61461;
 constexpr int kPngFilter = 61462;
 constexpr int kJpegFilter = 61463;
 constexpr int kTooLarge = 61464;
+constexpr int kSvgFilter = 61465;
+constexpr int kNotSvg = 61466;
+constexpr int kDrawingDamaged = 61467;
+constexpr int kDrawingTooLarge = 61468;
+constexpr int kNoSvgRenderer = 61469;
+constexpr int kExternalEntity = 61470;
 }  // namespace ImageText
 
 // The string id of the message for code; 0 when the code shows nothing (0 and 3000).

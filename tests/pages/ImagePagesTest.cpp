@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "CEditImagePage.h"
@@ -33,6 +34,7 @@
 #include "PhotoReaders.h"
 #include "QtServices.h"
 #include "StringIds.h"
+#include "SvgReader.h"
 #include "Strings.h"
 #include "TestPictures.h"
 #include "WizardPages.h"
@@ -381,6 +383,54 @@ TEST_F(ImagePagesTest, DroppingAFileFillsItsBox) {
     drop("/home/me/scan.tif");
     EXPECT_EQ(source->ImagePath(), "/home/me/scan.tif");
     EXPECT_EQ(source->Source(), COpenImagePage::kFromFile);
+}
+
+TEST_F(ImagePagesTest, AnSvgDrawingIsOfferedDroppedAndTraced) {
+    RegisterSvgFormat(registry);  // as the application fills its registry
+    doc.SetImageRegistry(&registry);
+    dialog.answer.clear();
+    for (QAbstractButton* b : source->findChildren<QAbstractButton*>())
+        if (b->property("controlId").toInt() == IDC_BROWSE_IMAGE) QTest::mouseClick(b, Qt::LeftButton);
+    ASSERT_FALSE(dialog.last.filters.empty());
+    EXPECT_NE(dialog.last.filters.front().patterns.find("*.svg; *.svgz"), std::string::npos);
+    bool listed = false;
+    for (const FileFilter& f : dialog.last.filters) listed |= f.patterns == "*.svg; *.svgz";
+    EXPECT_TRUE(listed);
+
+    const std::string svg = (dir / "signature.svgz").string();
+    std::ofstream(svg) << "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 100 40\">"
+                          "<path d=\"M 10,30 C 30,0 60,40 90,10\" style=\"fill:none;stroke:#000;stroke-width:3;"
+                          "stroke-linecap:round\"/></svg>";
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(svg))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(source, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(source, &dropped);
+    EXPECT_EQ(source->ImagePath(), svg);
+    EXPECT_EQ(source->Source(), COpenImagePage::kFromFile);
+
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 3) << (messages.texts.empty() ? "" : messages.texts[0]);
+    ASSERT_NE(doc.m_pImage, nullptr);
+    EXPECT_NEAR(std::max(doc.m_pImage->width, doc.m_pImage->height), SvgSize() + 2 * (SvgSize() / 50 + 2), 2);
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 4);
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 5);
+    ASSERT_NE(doc.m_pTracedOutline, nullptr);
+}
+
+TEST_F(ImagePagesTest, AFileThatIsNoDrawingIsSaidSo) {
+    RegisterSvgFormat(registry);
+    doc.SetImageRegistry(&registry);
+    const std::string page = (dir / "page.svg").string();
+    std::ofstream(page) << "<html><body>not a drawing</body></html>";
+    OpenPicture(page);
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], "The file is not an SVG drawing.");
 }
 
 // The wizard's side of a scanner: it starts when asked and is closed when told.

@@ -14,6 +14,7 @@
 #include "ImageFormatRegistry.h"
 #include "PenmarkDocument.h"
 #include "Strings.h"
+#include "SvgReader.h"
 #include "WizardPages.h"
 #include "XkbKeyboard.h"
 
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
         SetCurrentLanguage(Language(lang));
         layouts.SetActive("us");
         ImageFormatRegistry registry;
+        RegisterSvgFormat(registry);  // as the application does: PICTURE may be a drawing
         CPenmarkDocument doc;
         doc.SetImageRegistry(&registry);
         CPenmarkDlg sheet(&doc);
