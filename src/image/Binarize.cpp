@@ -146,23 +146,33 @@ void ThresholdLocal(const GreyImage& grey, int strokeGuess, MonoImage& out) {
 // Counts the grey levels of n pixels into histogram. Neighbouring pixels mostly share a
 // level, and increments of one counter wait on each other: four sets of counters, one per
 // pixel of each group of four, keep the loop from stalling.
+using CounterSets = std::array<std::array<uint32_t, 256>, 4>;
+
+// Adds n pixels to the four sets, pixel i to set i % 4.
+void CountFourWays(const uint8_t* p, size_t n, CounterSets& sets) {
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        ++sets[0][p[i]];
+        ++sets[1][p[i + 1]];
+        ++sets[2][p[i + 2]];
+        ++sets[3][p[i + 3]];
+    }
+    for (; i < n; ++i) ++sets[0][p[i]];
+}
+
+template <typename Histogram>
+void AddSets(const CounterSets& sets, Histogram& histogram) {
+    for (const auto& set : sets)
+        for (size_t v = 0; v < 256; ++v) histogram[v] += set[v];
+}
+
 void CountLevels(const uint8_t* pixels, size_t n, std::array<uint64_t, 256>& histogram) {
     constexpr size_t kChunk = size_t(1) << 30;  // 32-bit counters cannot overflow within it
-    std::vector<std::array<uint32_t, 256>> sets(4);
+    CounterSets sets;
     for (size_t start = 0; start < n; start += kChunk) {
         for (auto& set : sets) set.fill(0);
-        const uint8_t* p = pixels + start;
-        const size_t count = std::min(kChunk, n - start);
-        size_t i = 0;
-        for (; i + 4 <= count; i += 4) {
-            ++sets[0][p[i]];
-            ++sets[1][p[i + 1]];
-            ++sets[2][p[i + 2]];
-            ++sets[3][p[i + 3]];
-        }
-        for (; i < count; ++i) ++sets[0][p[i]];
-        for (const auto& set : sets)
-            for (size_t v = 0; v < 256; ++v) histogram[v] += set[v];
+        CountFourWays(pixels + start, std::min(kChunk, n - start), sets);
+        AddSets(sets, histogram);
     }
 }
 
@@ -203,27 +213,15 @@ std::vector<Histogram> BlockHistograms(const GreyImage& grey) {
     std::vector<Histogram> histograms(size_t(kGridBlocks) * kGridBlocks);
     for (auto& h : histograms) h.fill(0);
     // One block's stretch of a row at a time, counted four ways as in CountLevels.
-    std::array<std::array<uint32_t, 256>, 4> sets;
+    CounterSets sets;
     for (int32_t band = 0; band * bh < grey.height; ++band) {
         const int32_t y0 = band * bh, y1 = std::min(grey.height, y0 + bh);
         for (int32_t col = 0; col * bw < grey.width; ++col) {
             const int32_t x0 = col * bw, x1 = std::min(grey.width, x0 + bw);
             for (auto& set : sets) set.fill(0);
-            for (int32_t y = y0; y < y1; ++y) {
-                const uint8_t* p = &grey.pixels[size_t(y) * size_t(grey.width) + size_t(x0)];
-                const size_t n = size_t(x1 - x0);
-                size_t i = 0;
-                for (; i + 4 <= n; i += 4) {
-                    ++sets[0][p[i]];
-                    ++sets[1][p[i + 1]];
-                    ++sets[2][p[i + 2]];
-                    ++sets[3][p[i + 3]];
-                }
-                for (; i < n; ++i) ++sets[0][p[i]];
-            }
-            Histogram& h = histograms[size_t(band) * kGridBlocks + size_t(col)];
-            for (const auto& set : sets)
-                for (size_t v = 0; v < 256; ++v) h[v] += set[v];
+            for (int32_t y = y0; y < y1; ++y)
+                CountFourWays(&grey.pixels[size_t(y) * size_t(grey.width) + size_t(x0)], size_t(x1 - x0), sets);
+            AddSets(sets, histograms[size_t(band) * kGridBlocks + size_t(col)]);
         }
     }
     return histograms;

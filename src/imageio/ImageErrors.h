@@ -4,7 +4,10 @@
 // only in the user interface, through ImageErrorMessage.
 #pragma once
 
+#include <new>
 #include <string>
+
+#include "Error.h"
 
 namespace ImageError {
 constexpr int kOk = 0;
@@ -66,3 +69,17 @@ int ImageErrorStringId(int code);
 std::string ImageErrorMessage(int code);
 // The code for an errno value left by a failed open of path.
 int ImageErrorFromErrno(int err, const std::string& path);
+
+// Runs a reader's body, turning a raised code or a failed allocation into the code a
+// reader operation answers.
+template <typename Body>
+int GuardedRead(Body&& body) {
+    try {
+        body();
+        return ImageError::kOk;
+    } catch (const CodeError& e) {
+        return e.code();
+    } catch (const std::bad_alloc&) {
+        return ImageError::kNoMemory;
+    }
+}

@@ -28,19 +28,6 @@ public:
     std::unique_ptr<GreySource> TakeGreySource() override { return std::move(grey); }
 };
 
-// Runs body, turning a raised code or a failed allocation into the answered code.
-template <typename Body>
-int Guarded(Body&& body) {
-    try {
-        body();
-        return ImageError::kOk;
-    } catch (const CodeError& e) {
-        return e.code();
-    } catch (const std::bad_alloc&) {
-        return ImageError::kNoMemory;
-    }
-}
-
 using ReadFn = void (*)(ImageFile&, const ProgressFn&, MonoBitmap&, std::unique_ptr<GreySource>&);
 
 ImageFormatHandler FileHandler(int descriptionId, const char* extensions, ReadFn readFn) {
@@ -49,7 +36,7 @@ ImageFormatHandler FileHandler(int descriptionId, const char* extensions, ReadFn
     h.extensions = extensions;
     h.flags = kImageFormatCanRead;
     h.open = [](const std::string& path, std::unique_ptr<ImageReaderState>& state) {
-        return Guarded([&] {
+        return GuardedRead([&] {
             auto s = std::make_unique<FileReaderState>();
             int code = s->file.Open(path);
             if (code != ImageError::kOk) RaiseError(code);
@@ -58,7 +45,7 @@ ImageFormatHandler FileHandler(int descriptionId, const char* extensions, ReadFn
     };
     h.read = [readFn](ImageReaderState& state, const ProgressFn& progress, MonoBitmap& out) {
         auto& fileState = static_cast<FileReaderState&>(state);
-        int code = Guarded([&] { readFn(fileState.file, progress, out, fileState.grey); });
+        int code = GuardedRead([&] { readFn(fileState.file, progress, out, fileState.grey); });
         if (code != ImageError::kOk) {  // nothing of a partly read picture is kept
             out.Free();
             fileState.grey.reset();
@@ -135,7 +122,7 @@ int ImageFormatRegistry::ReadWith(const ImageFormatHandler& handler, const std::
     if (code == ImageError::kOk) {
         // Esc may come as soon as the bar shows: that answer stops the read too.
         code = ReportProgress(progress, ProgressCode::kShowProgress, 0);
-        if (code == ImageError::kOk) code = Guarded([&] {
+        if (code == ImageError::kOk) code = GuardedRead([&] {
             MonoBitmap bitmap;
             int readCode = handler.read(*state, progress, bitmap);
             if (readCode != ImageError::kOk) RaiseError(readCode);

@@ -254,18 +254,6 @@ public:
     ImageFile file;
 };
 
-template <typename Body>
-int Guarded(Body&& body) {
-    try {
-        body();
-        return ImageError::kOk;
-    } catch (const CodeError& e) {
-        return e.code();
-    } catch (const std::bad_alloc&) {
-        return ImageError::kNoMemory;
-    }
-}
-
 }  // namespace
 
 void SetSvgSize(int pixels) { g_svgSize = std::clamp(pixels, kMinSvgSize, kMaxSvgSize); }
@@ -321,7 +309,7 @@ void RegisterSvgFormat(ImageFormatRegistry& registry) {
     h.extensions = "svg,svgz";
     h.flags = kImageFormatCanRead;
     h.open = [](const std::string& path, std::unique_ptr<ImageReaderState>& state) {
-        return Guarded([&] {
+        return GuardedRead([&] {
             auto s = std::make_unique<SvgReaderState>();
             int code = s->file.Open(path);
             if (code != ImageError::kOk) RaiseError(code);
@@ -329,7 +317,7 @@ void RegisterSvgFormat(ImageFormatRegistry& registry) {
         });
     };
     h.read = [](ImageReaderState& state, const ProgressFn& progress, MonoBitmap& out) {
-        int code = Guarded([&] {
+        int code = GuardedRead([&] {
             std::vector<uint8_t> bytes = ReadAll(static_cast<SvgReaderState&>(state).file);
             int32_t range[2] = {0, 100};
             ReportProgress(progress, ProgressCode::kRange, reinterpret_cast<intptr_t>(range));
