@@ -4,3 +4,6 @@ penmark_add_fuzzer(fuzz_fontengine
 penmark_add_fuzzer(fuzz_fontengine_cmapname
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_fontengine_cmapname.cpp
   LIBS penmark_fontengine)
+penmark_add_fuzzer(fuzz_fontengine_variations
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_fontengine_variations.cpp
+  LIBS penmark_fontengine)
