@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -314,6 +315,35 @@ TEST(SymbolFont, EachFaceOfACollectionTakesTheSymbol) {
     std::string out = Scratch() + "/wqy-3.ttf";
     EXPECT_EQ(buildSymbolFont(ttc.c_str(), out.c_str(), "-Penmark", 0xE9, &ring, {}, 3), TTError::kNoSuchFace);
     EXPECT_NE(::access(out.c_str(), F_OK), 0) << "nothing written";
+}
+
+// Every font of fonts-noto-core (some 270 TrueType fonts of many scripts) takes the
+// symbol at a Latin-1 and at a private-use character; ots and fontTools check each.
+TEST(SymbolFont, EveryNotoCoreFontTakesTheSymbol) {
+    namespace fs = std::filesystem;
+    const std::string dir = "/usr/share/fonts/truetype/noto";
+    std::vector<std::string> fonts;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir, ec))
+        if (e.path().extension() == ".ttf") fonts.push_back(e.path().string());
+    std::sort(fonts.begin(), fonts.end());
+    PENMARK_NEED(HaveOracles() && fonts.size() > 100, "fonts-noto-core, ots-sanitize or python3-fonttools");
+    GlyphOutline ring = TracedRing();
+    const std::string out = Scratch() + "/noto";
+    fs::create_directories(out);
+    std::string args;
+    for (const std::string& font : fonts) {
+        for (uint16_t code : {uint16_t(0xE9), uint16_t(0xE000)}) {
+            std::string built = out + "/" + fs::path(font).stem().string() + "-" + std::to_string(code) + ".ttf";
+            ASSERT_EQ(buildSymbolFont(font.c_str(), built.c_str(), "-Penmark", code, &ring, {}), 0) << font;
+            EXPECT_EQ(Shell("ots-sanitize '" + built + "' /dev/null > /dev/null"), 0) << built;
+            args += " '" + font + "' '" + built + "' " + std::to_string(code);
+        }
+    }
+    EXPECT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) + "/tests/symbolfont/check_symbol.py -Penmark" +
+                    args),
+              0);
+    fs::remove_all(out, ec);
 }
 
 // A font with Graphite tables (fonts-sil-scheherazade) takes the symbol without them, and
