@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -141,6 +142,26 @@ TEST_F(FontPageTest, ClickSelectsAndNextStoresTheChosenFace) {
     EXPECT_EQ(sheet->ActiveIndex(), 2);
     EXPECT_EQ(doc.m_fontInfo.szFullName, "Liberation Sans");
     EXPECT_EQ(doc.m_fontInfo.szPath, folder.Fonts() + "/LiberationSans-Regular.ttf");
+}
+
+// Each face of a collection file is offered under its own name; choosing one stores the
+// file and the face's number for the build.
+TEST_F(FontPageTest, ListsTheFacesOfACollectionAndStoresTheChosenOne) {
+    ASSERT_EQ(::access("/usr/bin/python3", X_OK), 0) << "python3-fonttools is needed";
+    const std::string ttc = folder.Fonts() + "/pair.ttc";
+    std::string make = "/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont, TTCollection; "
+                       "c = TTCollection(); c.fonts = [TTFont(sys.argv[1]), TTFont(sys.argv[2])]; c.save(sys.argv[3])\" '" +
+                       sans + "' '" + serif + "' '" + ttc + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    Open();
+    QListWidget* list = page->FontList();
+    ASSERT_EQ(ListTexts(list), (QStringList{"DejaVu Sans", "DejaVu Serif"}));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, ItemCentre(1));
+    QTest::mouseClick(Next(), Qt::LeftButton);
+    EXPECT_EQ(sheet->ActiveIndex(), 2);
+    EXPECT_EQ(doc.m_fontInfo.szFullName, "DejaVu Serif");
+    EXPECT_EQ(doc.m_fontInfo.szPath, ttc);
+    EXPECT_EQ(doc.m_fontInfo.nFaceIndex, 1u);
 }
 
 TEST_F(FontPageTest, DoubleClickActsAsNext) {
