@@ -249,6 +249,21 @@ TEST_F(SavePageTest, AFailedSaveSaysWhyAndTheFileStays) {
     EXPECT_EQ(Slurp(out), "kept");
 }
 
+// A font with Graphite tables is saved without them, and the page says so once.
+TEST_F(SavePageTest, ASaveWithoutGraphiteTablesSaysSo) {
+    const std::string font = "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf";
+    if (::access(font.c_str(), R_OK) != 0) {
+        if (test_fonts::MaySkip()) GTEST_SKIP() << "fonts-sil-scheherazade is needed";
+        FAIL() << "fonts-sil-scheherazade is needed";
+    }
+    UseFont(font, "Scheherazade", "Scheherazade");
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 8);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], GetString(StringId::kGraphiteDropped));
+    EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0);
+}
+
 TEST_F(SavePageTest, EscDuringALargeSaveStaysWithTheDestinationUntouched) {
     const std::string droid = "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf";
     if (::access(droid.c_str(), R_OK) != 0) {

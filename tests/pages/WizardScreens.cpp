@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <string>
 
+#include "CMessageBox.h"
 #include "COpenImagePage.h"
 #include "CPenmarkDlg.h"
 #include "CPlaceToFontPage.h"
 #include "ImageFormatRegistry.h"
 #include "PenmarkDocument.h"
+#include "StringIds.h"
 #include "Strings.h"
 #include "SvgReader.h"
 #include "WizardPages.h"
@@ -78,6 +80,12 @@ int main(int argc, char** argv) {
         Save(sheet, prefix + "-6-code.png");
         next();
         Save(sheet, prefix + "-7-save.png");
+        // The note a save from a font with Graphite tables ends with.
+        CMessageBox note(&sheet, QString::fromUtf8(GetString(StringId::kGraphiteDropped)), "Penmark",
+                         MessageStyle::kOk | MessageStyle::kIconInformation);
+        note.show();
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        note.grab().save(QString::fromStdString(prefix + "-7-graphite-note.png"));
         SetProgressSheet(nullptr);
     }
     return 0;
