@@ -10,11 +10,13 @@ CODE points it at the new glyph at the code CODE has in its encoding (Symbol map
 0xF000 plus its code page 1252 byte, Macintosh and East Asian maps at their own codes),
 every other mapping, outline and advance is unchanged; the family and full names carry
 SUFFIX; the new glyph is a ring: ink on its middle circle, paper in its hole and around
-it. Prints one line per failure and exits 1 when there is any.
+it, in its outline and as FreeType renders the character (through PIL) from the built
+file. Prints one line per failure and exits 1 when there is any.
 """
 import math
 import sys
 
+from PIL import Image, ImageDraw, ImageFont
 from fontTools.pens.pointInsidePen import PointInsidePen
 from fontTools.ttLib import TTFont
 
@@ -148,11 +150,40 @@ def check(suffix, original, built, code):
             break
 
 
+def check_rendering(built, code):
+    """The character as FreeType draws it at 200 pixels: a ring, ink around a clear hole."""
+    try:
+        font = ImageFont.truetype(built, 200, layout_engine=ImageFont.Layout.BASIC)
+    except OSError as e:
+        fail(built, "FreeType cannot open the font: %s" % e)
+        return
+    text = chr(code)
+    box = font.getbbox(text)
+    image = Image.new("L", (box[2] + 10, box[3] + 10), 255)
+    ImageDraw.Draw(image).text((0, 0), text, font=font, fill=0)
+    ink = Image.eval(image, lambda v: 255 - v).getbbox()
+    if ink is None or ink[2] - ink[0] < 20 or ink[3] - ink[1] < 20:
+        fail(built, "FreeType draws %04X as %s" % (code, ink and "%dx%d pixels" % (ink[2] - ink[0], ink[3] - ink[1])))
+        return
+    left, top, right, bottom = ink
+    cx, cy = (left + right) // 2, (top + bottom) // 2
+    rx, ry = (right - left) / 2.0, (bottom - top) / 2.0
+    if image.getpixel((cx, cy)) < 128:
+        fail(built, "FreeType fills the ring's hole")
+    for k in range(16):
+        t = 2 * math.pi * k / 16
+        x, y = int(cx + 0.75 * rx * math.cos(t)), int(cy + 0.75 * ry * math.sin(t))
+        if image.getpixel((x, y)) >= 128:
+            fail(built, "FreeType draws no ink at %d degrees" % (k * 360 // 16))
+            break
+
+
 def main():
     suffix = sys.argv[1]
     args = sys.argv[2:]
     for i in range(0, len(args), 3):
         check(suffix, args[i], args[i + 1], int(args[i + 2], 0))
+        check_rendering(args[i + 1], int(args[i + 2], 0))
     for f in failures:
         print(f)
     sys.exit(1 if failures else 0)
