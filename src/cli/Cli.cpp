@@ -371,6 +371,8 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
         Say(err, GetString(kCliUsageDump));
         return 2;
     }
+    uint32_t face = 0;
+    if (!::FileExists(path)) SplitFaceNumber(path, path, face);  // FILE.ttc#N: one face
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st;
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
@@ -381,7 +383,7 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
         Say(err, FormatString(kCliCannotOpen, path.c_str()));
         return 1;
     }
-    int code = DumpFont(fd, out, structured);
+    int code = DumpFont(fd, out, structured, face);
     ::close(fd);
     std::fflush(out);
     if (code != 0) {

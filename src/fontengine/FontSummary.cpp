@@ -52,9 +52,10 @@ int ReadFontSummary(const std::string& path, FontSummary& summary, uint32_t face
     return code;
 }
 
-int DumpFont(int fd, FILE* out, bool structured) {
+int DumpFont(int fd, FILE* out, bool structured, uint32_t face) {
     TTFileStream stream(fd);
     TTF font;
+    font.setFaceIndex(face);
     int code = font.readFrom(&stream);
     if (structured) {
         TTDumpSink sink(out);

@@ -23,7 +23,7 @@ struct FontSummary {
 // cannot be opened, or the engine's code (TTError).
 int ReadFontSummary(const std::string& path, FontSummary& summary, uint32_t face = 0);
 
-// Lists the whole font read from fd as text: the plain listing, or the structured
-// name = value dump. Returns 0 or the code of the first failed read; what was read is
-// listed either way.
-int DumpFont(int fd, FILE* out, bool structured);
+// Lists the whole font read from fd (its face number face when it is a collection) as
+// text: the plain listing, or the structured name = value dump. Returns 0 or the code of
+// the first failed read; what was read is listed either way.
+int DumpFont(int fd, FILE* out, bool structured, uint32_t face = 0);

@@ -157,3 +157,24 @@ TEST(Cli, BuildTakesAFaceOfACollection) {
     ASSERT_EQ(fonts.code, 0);
     EXPECT_NE(fonts.out.find("WenQuanYi Zen Hei Mono\t" + ttc + "#1\n"), std::string::npos) << fonts.out;
 }
+
+// `dump` lists one face of a collection given as FILE.ttc#N.
+TEST(Cli, DumpListsOneFaceOfACollection) {
+    PENMARK_NEED(::access("/usr/bin/python3", X_OK) == 0, "python3-fonttools");
+    SetCurrentLanguage(Language::English);
+    const std::string dir = PENMARK_TEST_TMP;
+    const std::string ttc = dir + "/dump-pair.ttc";
+    std::string make = "/usr/bin/python3 -c \"import sys; from fontTools import subset; from fontTools.ttLib import TTFont, "
+                       "TTCollection\nfonts = []\nfor p in sys.argv[1:3]:\n    f = TTFont(p); s = subset.Subsetter(); "
+                       "s.populate(text='AB'); s.subset(f); fonts.append(f)\nc = TTCollection(); c.fonts = fonts; "
+                       "c.save(sys.argv[3])\" /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "
+                       "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf '" + ttc + "' 2>/dev/null";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    CliRun serif = Cli({"dump", "--structured", ttc + "#1"});
+    EXPECT_EQ(serif.code, 0) << serif.err;
+    EXPECT_NE(serif.out.find("\"DejaVu Serif\""), std::string::npos);
+    EXPECT_EQ(serif.out.find("\"DejaVu Sans\""), std::string::npos);
+    CliRun missing = Cli({"dump", ttc + "#2"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("code 10"), std::string::npos) << missing.err;
+}
