@@ -374,6 +374,7 @@ int SaveFontErrorStringId(int code) {
         case TTError::kCollection: return StringId::kFontCollection;
         case TTError::kNoSuchFace: return StringId::kNoSuchFace;
         case TTError::kNoGlyphData: return StringId::kNoTrueTypeOutlines;
+        case TTError::kCff2: return StringId::kCff2Outlines;
         case TTError::kGlyphCountTable: return StringId::kGlyphCountTable;
         case SymbolFontError::kNoCharacterMap: return StringId::kNoCharacterMap;
         case SymbolFontError::kTooLarge: return StringId::kSymbolTooLarge;
@@ -383,7 +384,7 @@ int SaveFontErrorStringId(int code) {
         case SymbolFontError::kCancelled: return 0;
         case kGlyphUnplaceable: return StringId::kGlyphNoHeight;
         default:
-            return code >= TTError::kNoMemory && code <= TTError::kNoSuchFace ? StringId::kFontUnreadable
+            return code >= TTError::kNoMemory && code <= TTError::kCff2 ? StringId::kFontUnreadable
                                                                                 : StringId::kFontNotWritten;
     }
 }

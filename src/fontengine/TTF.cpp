@@ -10,6 +10,7 @@
 #include "ByteOrder.h"
 #include "TTBytes.h"
 #include "TTDump.h"
+#include "tables/CFFTABLE.h"
 #include "tables/glyfTABLE.h"
 #include "tables/headTABLE.h"
 #include "tables/hheaTABLE.h"
@@ -21,6 +22,8 @@ constexpr uint32_t kAppleTrueType = MakeTag("true");
 constexpr uint32_t kCffVersion = MakeTag("OTTO");
 constexpr uint32_t kCollection = MakeTag("ttcf");
 constexpr uint32_t kSignature = MakeTag("DSIG");
+constexpr uint32_t kCffTag = MakeTag("CFF ");
+constexpr uint32_t kCff2Tag = MakeTag("CFF2");
 constexpr uint32_t kChecksumMagic = 0xB1B0AFBA;
 constexpr size_t kOffsetTableSize = 12;
 constexpr size_t kDirEntrySize = 16;
@@ -146,6 +149,13 @@ headTABLE* TTF::head() const { return get<headTABLE>(TTIndex::head); }
 maxpTABLE* TTF::maxp() const { return get<maxpTABLE>(TTIndex::maxp); }
 hheaTABLE* TTF::hhea() const { return get<hheaTABLE>(TTIndex::hhea); }
 
+bool TTF::hasListOnlyGlyphs() const {
+    const glyfTABLE* g = glyf();
+    return g && g->m_bListOnly;
+}
+
+bool TTF::listed(const TTF_TABLE* t) const { return !(t == glyf() && hasListOnlyGlyphs()); }
+
 uint32_t TTF::glyphCount() const {
     const glyfTABLE* g = glyf();
     return g ? uint32_t(g->glyphCount()) : 0;
@@ -207,9 +217,18 @@ int TTF::readDirectory(TTStream* stream) {
         int index = TableRegistry::indexOf(tag);
         if (index >= 0) {
             setSlot(index, addTable(TableRegistry::create(index, this, length, checksum, offset)));
+        } else if (tag == kCffTag) {
+            addTable(std::make_unique<CFFTABLE>(this, length, checksum, offset));
         } else if ((tag >> 24) != ';') {
             addTable(std::make_unique<TTF_TABLE>(this, tag, length, checksum, offset));
         }
+    }
+    // PostScript outlines: the glyph list the metric tables work on, without a table of
+    // its own in the file.
+    if (m_nVersion == kCffVersion && !table(TTIndex::glyf) && findTable(kCffTag)) {
+        auto list = std::make_unique<glyfTABLE>(this);
+        list->m_bListOnly = true;
+        setSlot(TTIndex::glyf, addTable(std::move(list)));
     }
     return error();
 }
@@ -260,7 +279,11 @@ int TTF::readTable(int index) {
 
 int TTF::readBody() {
     if (readDirectory(input()) != TTError::kOk) return error();
-    if (m_nVersion == kCffVersion || !table(TTIndex::glyf) || !table(TTIndex::loca)) {
+    if (m_nVersion == kCffVersion && !hasListOnlyGlyphs()) {
+        setError(findTable(kCff2Tag) ? TTError::kCff2 : TTError::kNoGlyphData);
+        return error();
+    }
+    if (!table(TTIndex::glyf) || (!hasListOnlyGlyphs() && !table(TTIndex::loca))) {
         setError(TTError::kNoGlyphData);
         return error();
     }
@@ -286,7 +309,7 @@ int TTF::writeBody() {
     // of a tag), except a digital signature, which no longer matches a changed font.
     std::map<uint32_t, TTF_TABLE*> byTag;
     for (int index = 0; index < TableRegistry::kSize; ++index)
-        if (TTF_TABLE* t = table(index)) byTag[t->tag()] = t;
+        if (TTF_TABLE* t = table(index); t && !(index == TTIndex::glyf && hasListOnlyGlyphs())) byTag[t->tag()] = t;
     for (size_t pos = 0; pos < childCount(); ++pos) {
         auto* t = static_cast<TTF_TABLE*>(child(pos));
         if (TableRegistry::indexOf(t->tag()) < 0 && t->tag() != kSignature) byTag[t->tag()] = t;
@@ -380,11 +403,13 @@ int TTF::dumpText(FILE* out) {
     std::fputs("\n*** Torvane version 3.0.\n*** TrueType font decompiler.\n\n", out);
     for (size_t pos = 0; pos < childCount(); ++pos) {
         auto* t = static_cast<TTF_TABLE*>(child(pos));
+        if (!listed(t)) continue;
         std::fprintf(out, "* Table '%4.4s' is at offset %8.8lx, its length = %8.8lx, checksum = 0x%8.8lx\n",
                      TagText(t->tag()).c_str(), (unsigned long)t->m_nOffset, (unsigned long)t->m_nLength,
                      (unsigned long)t->m_nChecksum);
     }
     for (size_t pos = 0; pos < childCount(); ++pos) {
+        if (!listed(static_cast<TTF_TABLE*>(child(pos)))) continue;
         int code = static_cast<TTF_TABLE*>(child(pos))->dumpText(out);
         if (code != TTError::kOk) return code;
     }
@@ -407,7 +432,7 @@ void TTF::dumpStructured(TTDumpSink& sink) {
     // engine keeps as bytes, in file order.
     std::vector<TTF_TABLE*> order;
     for (int index : TableRegistry::dumpOrder())
-        if (TTF_TABLE* t = table(index)) order.push_back(t);
+        if (TTF_TABLE* t = table(index); t && listed(t)) order.push_back(t);
     for (size_t pos = 0; pos < childCount(); ++pos) {
         auto* t = static_cast<TTF_TABLE*>(child(pos));
         if (TableRegistry::indexOf(t->tag()) < 0) order.push_back(t);

@@ -72,6 +72,8 @@ public:
     headTABLE* head() const;
     maxpTABLE* maxp() const;
     hheaTABLE* hhea() const;
+    // The font's outlines are PostScript ones (CFF): glyf is only the glyph list.
+    bool hasListOnlyGlyphs() const;
     // The glyph count: the number of glyphs in glyf (0 without one).
     uint32_t glyphCount() const;
 
@@ -90,6 +92,8 @@ private:
     // Leaves the input at the chosen face's offset table, read into header; false with
     // the error set.
     bool seekFace(uint8_t (&header)[12]);
+    // The table is one of the file's (not the glyph list of a CFF font).
+    bool listed(const TTF_TABLE* t) const;
 
     std::array<uint16_t, TableRegistry::kSize> m_slots{};
     uint32_t m_nFaceIndex = 0;

@@ -47,13 +47,18 @@ int Int(FcPattern* p, const char* object, int fallback) {
     return FcPatternGetInteger(p, object, 0, &value) == FcResultMatch ? value : fallback;
 }
 
-// A TrueType file or a collection of them (.ttc), which the engine reads a face of.
-bool EndsWithTtfOrTtc(const std::string& path) {
+// A TrueType or OpenType file, or a collection of them (.ttc, .otc), which the engine
+// reads a face of.
+bool HasFontFileExtension(const std::string& path) {
     if (path.size() < 4) return false;
     std::string ext = path.substr(path.size() - 4);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".ttf" || ext == ".ttc";
+    return ext == ".ttf" || ext == ".ttc" || ext == ".otf" || ext == ".otc";
 }
+
+// The outline formats the engine extends, as fontconfig names them: TrueType outlines
+// and PostScript ones in OpenType (CFF; a CFF2 font is refused when it is built from).
+bool IsOutlineFormat(const std::string& format) { return format == "TrueType" || format == "CFF"; }
 
 // The objects every listing asks fontconfig for: all of them live in its cache.
 FcObjectSet* FaceObjects() {
@@ -61,10 +66,12 @@ FcObjectSet* FaceObjects() {
                             FC_WEIGHT, FC_SLANT, FC_LANG, FC_SYMBOL, nullptr);
 }
 
-// A pattern asking for TrueType faces, so that fontconfig filters before copying.
-FcPattern* TrueTypePattern() {
+// A pattern asking for outline faces, so that fontconfig filters before copying: a
+// listing matches any of an object's values.
+FcPattern* OutlinePattern() {
     FcPattern* p = FcPatternCreate();
-    FcPatternAddString(p, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>("TrueType"));
+    for (const char* format : {"TrueType", "CFF"})
+        FcPatternAddString(p, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>(format));
     return p;
 }
 
@@ -74,7 +81,7 @@ bool FaceFromPattern(FcPattern* f, InstalledFace& face) {
     face.faceIndex = Int(f, FC_INDEX, 0);
     // fontconfig numbers the named instances of a variable font above the face (index
     // bits 16 and up); only the faces themselves are files the engine can extend.
-    if (String(f, FC_FONTFORMAT) != "TrueType" || !EndsWithTtfOrTtc(face.path) || face.faceIndex < 0 ||
+    if (!IsOutlineFormat(String(f, FC_FONTFORMAT)) || !HasFontFileExtension(face.path) || face.faceIndex < 0 ||
         face.faceIndex > 0xFFFF)
         return false;
     face.family = String(f, FC_FAMILY);
@@ -196,7 +203,7 @@ bool FontCatalog::Ok() const { return m->ok; }
 std::vector<InstalledFace> FontCatalog::Faces() const {
     std::vector<InstalledFace> faces;
     if (!m->ok) return faces;
-    ListInto(m->config, TrueTypePattern(), faces);
+    ListInto(m->config, OutlinePattern(), faces);
     std::sort(faces.begin(), faces.end(),
               [](const InstalledFace& a, const InstalledFace& b) { return a.fullName < b.fullName; });
     return faces;
@@ -211,12 +218,12 @@ std::optional<InstalledFace> FontCatalog::FindFace(const std::string& fullName) 
             if (face.fullName == fullName) return std::move(face);
         return std::nullopt;
     };
-    FcPattern* byName = TrueTypePattern();
+    FcPattern* byName = OutlinePattern();
     FcPatternAddString(byName, FC_FULLNAME, reinterpret_cast<const FcChar8*>(fullName.c_str()));
     if (auto face = first(byName)) return face;
     // A face without a full name is listed as "family style": try each split.
     for (size_t space = fullName.find(' '); space != std::string::npos; space = fullName.find(' ', space + 1)) {
-        FcPattern* p = TrueTypePattern();
+        FcPattern* p = OutlinePattern();
         FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fullName.substr(0, space).c_str()));
         FcPatternAddString(p, FC_STYLE, reinterpret_cast<const FcChar8*>(fullName.substr(space + 1).c_str()));
         if (auto face = first(p)) return face;

@@ -42,8 +42,8 @@ public:
     // False when the configuration could not be loaded; the catalogue is then empty.
     bool Ok() const;
 
-    // Every TrueType face the engine can extend (glyf outlines in a .ttf file;
-    // collections and CFF fonts are left out), sorted by full name.
+    // Every face the engine can extend (TrueType or CFF outlines in a .ttf or .otf
+    // file, or a face of a .ttc or .otc collection), sorted by full name.
     std::vector<InstalledFace> Faces() const;
 
     // The face with this full name, found by a query rather than a listing; none when

@@ -35,6 +35,7 @@ constexpr int kFontCollection = 62226;
 constexpr int kNoSuchFace = 62234;
 constexpr int kGraphiteDropped = 62235;
 constexpr int kNoTrueTypeOutlines = 62227;
+constexpr int kCff2Outlines = 62236;
 constexpr int kGlyphCountTable = 62228;
 constexpr int kSymbolTooLarge = 62229;
 constexpr int kUnitsPerEmRange = 62231;

@@ -5,11 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "AnsiGlyphNames.h"
+#include "CFFTABLE.h"
+#include "CffConversion.h"
+#include "GlyphNames.h"
 #include "TTError.h"
 #include "TTF.h"
 #include "TrueTypeConversion.h"
@@ -107,6 +111,46 @@ private:
     bool m_kept = false;
 };
 
+// The symbol as a glyph of a TrueType-outline font; the glyph or an error code.
+int TrueTypeGlyph(const GlyphOutline& glyph, int unitsPerEm, const char* name, std::unique_ptr<TTGLYPH>& out) {
+    TrueTypeConversion converted = convertToTrueType(glyph, unitsPerEm);
+    if (converted.overflow) return SymbolFontError::kTooLarge;
+    if (converted.tooComplex) return SymbolFontError::kTooComplex;
+    converted.glyph->m_name.index = 65535;
+    converted.glyph->m_name.text = name;
+    out = std::move(converted.glyph);
+    return 0;
+}
+
+// The symbol as a charstring of the font's CFF table and the glyph list's entry for it:
+// metrics, name and the box the charstring draws.
+int CffGlyph(const GlyphOutline& glyph, int unitsPerEm, const char* name, CFFTABLE& cff,
+             std::unique_ptr<TTGLYPH>& out) {
+    CffConversion converted = convertToCff(glyph, unitsPerEm);
+    if (converted.overflow) return SymbolFontError::kTooLarge;
+    const CFFTABLE::Widths widths = cff.widths();
+    std::vector<uint8_t> charstring =
+        Cff::EncodeCharstring(converted.contours, converted.advanceWidth, widths.defaultWidth, widths.nominalWidth);
+    Cff::Bounds bounds;
+    if (!Cff::RunCharstring(charstring.data(), charstring.size(), {}, bounds)) return TTError::kInvalid;
+    auto entry = std::make_unique<TTGLYPH>();
+    entry->reset();
+    entry->m_nKind = bounds.empty ? TTGLYPH::Empty : TTGLYPH::Simple;
+    if (!bounds.empty) {
+        entry->xMin = int16_t(std::floor(bounds.xMin));
+        entry->yMin = int16_t(std::floor(bounds.yMin));
+        entry->xMax = int16_t(std::ceil(bounds.xMax));
+        entry->yMax = int16_t(std::ceil(bounds.yMax));
+    }
+    entry->m_bResident = false;  // the outline lives in the charstring
+    entry->m_nAdvanceWidth = converted.advanceWidth;
+    entry->m_nAdvanceHeight = converted.advanceHeight;
+    entry->m_nLeftSideBearing = entry->xMin;
+    entry->m_name = GlyphNames::own(cff.addGlyph(std::move(charstring), name));
+    out = std::move(entry);
+    return 0;
+}
+
 int SetRange(const ProgressFn& progress) {
     int32_t range[2] = {0, 100};
     return ReportProgress(progress, ProgressCode::kRange, reinterpret_cast<intptr_t>(range));
@@ -142,16 +186,16 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
     headTABLE* head = font.head();
     int unitsPerEm = head ? head->unitsPerEm : 0;
     if (unitsPerEm < 16 || unitsPerEm > 16384) return kBadEm;
-    TrueTypeConversion converted = convertToTrueType(*glyph, unitsPerEm);
-    if (converted.overflow) return kTooLarge;
-    if (converted.tooComplex) return kTooComplex;
     const char* name = AnsiGlyphName(code);
-    converted.glyph->m_name.index = 65535;
-    converted.glyph->m_name.text = name ? name : "Penmark";
+    if (!name) name = "Penmark";
+    std::unique_ptr<TTGLYPH> symbol;
+    auto* cff = dynamic_cast<CFFTABLE*>(font.findTable(MakeTag("CFF ")));
+    error = font.hasListOnlyGlyphs() && cff ? CffGlyph(*glyph, unitsPerEm, name, *cff, symbol)
+                                            : TrueTypeGlyph(*glyph, unitsPerEm, name, symbol);
+    if (error != 0) return error;
     // In vertical text the symbol advances as the font's other glyphs do.
-    if (auto* vmtx = font.get<vmtxTABLE>(TTIndex::vmtx))
-        converted.glyph->m_nAdvanceHeight = vmtx->usualAdvanceHeight();
-    TTGLYPH* added = font.glyf()->addGlyph(std::move(converted.glyph));
+    if (auto* vmtx = font.get<vmtxTABLE>(TTIndex::vmtx)) symbol->m_nAdvanceHeight = vmtx->usualAdvanceHeight();
+    TTGLYPH* added = font.glyf()->addGlyph(std::move(symbol));
     if (!added) return font.glyf()->error() ? font.glyf()->error() : TTError::kInvalid;
     font.setState(TTSource::Calculated);
     if (auto* hdmx = font.get<hdmxTABLE>(TTIndex::hdmx)) hdmx->addGlyph(added);
@@ -162,7 +206,13 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
     if (notes) notes->droppedGraphite = graphite > 0;
 
     if (suffix && *suffix) {
-        if (auto* names = font.get<nameTABLE>(TTIndex::name)) names->applySuffix(suffix);
+        if (auto* names = font.get<nameTABLE>(TTIndex::name)) {
+            names->applySuffix(suffix);
+            // PostScript outlines carry the font's PostScript name too; both must agree.
+            std::string postScriptName = names->text(-1, 6, 3);
+            if (postScriptName.empty()) postScriptName = names->text(-1, 6, 1);
+            if (cff && !postScriptName.empty()) cff->setFontName(postScriptName);
+        }
     }
     error = font.writeTo(&outStream);
     if (error == TTError::kOk && !outStream.flush()) error = TTError::kWrite;

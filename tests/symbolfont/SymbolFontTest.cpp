@@ -346,6 +346,54 @@ TEST(SymbolFont, EveryNotoCoreFontTakesTheSymbol) {
     fs::remove_all(out, ec);
 }
 
+// Every OpenType font with PostScript outlines of fonts-linuxlibertine and
+// fonts-cantarell, and a CID-keyed font made from one (two Font DICTs, CIDs with gaps),
+// takes the symbol at a Latin-1 and a private-use character as a charstring of its own;
+// ots and fontTools check each (old charstrings byte for byte), FreeType draws it. The
+// CFF font name follows the suffixed PostScript name; CFF2 outlines are refused.
+TEST(SymbolFont, EveryPostScriptOutlineFontTakesTheSymbol) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> fonts;
+    std::error_code ec;
+    for (const char* dir : {"/usr/share/fonts/opentype/linux-libertine", "/usr/share/fonts/opentype/cantarell"})
+        for (const auto& e : fs::directory_iterator(dir, ec))
+            if (e.path().extension() == ".otf") fonts.push_back(e.path().string());
+    std::sort(fonts.begin(), fonts.end());
+    PENMARK_NEED(HaveOracles() && fonts.size() >= 15, "fonts-linuxlibertine, fonts-cantarell, ots-sanitize or python3-fonttools");
+    const std::string out = Scratch() + "/otf";
+    fs::create_directories(out);
+    const std::string cantarell = "/usr/share/fonts/opentype/cantarell/Cantarell-Regular.otf";
+    const std::string cid = out + "/cid.otf";
+    ASSERT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) + "/tests/symbolfont/derive_cid.py '" +
+                    cantarell + "' '" + cid + "'"),
+              0);
+    fonts.push_back(cid);
+    GlyphOutline ring = TracedRing();
+    std::string args;
+    for (const std::string& font : fonts) {
+        for (uint16_t code : {uint16_t(0xE9), uint16_t(0xE000)}) {
+            std::string built = out + "/" + fs::path(font).stem().string() + "-" + std::to_string(code) + ".otf";
+            ASSERT_EQ(buildSymbolFont(font.c_str(), built.c_str(), "-Penmark", code, &ring, {}), 0) << font;
+            EXPECT_EQ(Shell("ots-sanitize '" + built + "' /dev/null > /dev/null"), 0) << built;
+            args += " '" + font + "' '" + built + "' " + std::to_string(code);
+        }
+    }
+    EXPECT_EQ(Shell("/usr/bin/python3 " + std::string(PENMARK_SOURCE_DIR) + "/tests/symbolfont/check_symbol.py -Penmark" +
+                    args),
+              0);
+
+    // The same font with its outline table tagged CFF2: refused, nothing written.
+    std::string bytes = ReadAll(cantarell);
+    size_t at = bytes.find("CFF ");
+    ASSERT_LT(at, 12 + 16 * 20u);
+    bytes[at + 3] = '2';
+    WriteAll(out + "/cff2.otf", bytes);
+    std::string refused = out + "/cff2-built.otf";
+    EXPECT_EQ(buildSymbolFont((out + "/cff2.otf").c_str(), refused.c_str(), "-Penmark", 0xE9, &ring, {}), TTError::kCff2);
+    EXPECT_NE(::access(refused.c_str(), F_OK), 0);
+    fs::remove_all(out, ec);
+}
+
 // A font with Graphite tables (fonts-sil-scheherazade) takes the symbol without them, and
 // says so; its OpenType layout tables stay.
 TEST(SymbolFont, GraphiteTablesAreLeftOutWithANote) {

@@ -8,7 +8,8 @@ For each built font: one glyph more, and every per-glyph table (hmtx, loca, LTSH
 hdmx, vmtx, post names) agrees with the new count; every character map that can hold
 CODE points it at the new glyph at the code CODE has in its encoding (Symbol maps at
 0xF000 plus its code page 1252 byte, Macintosh and East Asian maps at their own codes),
-every other mapping, outline and advance is unchanged; the family and full names carry
+every other mapping, outline (glyf, or CFF charstrings) and advance is unchanged, and so
+are the layout tables (GDEF, GSUB, GPOS, MATH); the family and full names carry
 SUFFIX; the new glyph is a ring: ink on its middle circle, paper in its hole and around
 it, in its outline and as FreeType renders the character (through PIL) from the built
 file. Prints one line per failure and exits 1 when there is any.
@@ -17,7 +18,9 @@ import math
 import sys
 
 from PIL import Image, ImageDraw, ImageFont
+from fontTools.pens.boundsPen import BoundsPen
 from fontTools.pens.pointInsidePen import PointInsidePen
+from fontTools.pens.recordingPen import RecordingPen
 from fontTools.ttLib import TTFont
 
 failures = []
@@ -108,30 +111,43 @@ def check(suffix, original, built, code):
                 fail(built, "cmap (%d, %d) changed %04X" % (ta.platformID, ta.platEncID, c))
                 break
     # Old glyphs and advances.
-    glyf_a, glyf_b = a["glyf"], b["glyf"]
+    if "CFF " in a:
+        check_cff(built, a, b, n, order_a, order_b)
+    else:
+        check_glyf(built, a, b, n, order_a, order_b)
     for i in range(0, n, max(1, n // 300)):
-        ga, gb = glyf_a[order_a[i]], glyf_b[order_b[i]]
-        if ga.numberOfContours != gb.numberOfContours:
-            fail(built, "glyph %d changed" % i)
-            break
-        if ga.numberOfContours > 0 and list(ga.coordinates) != list(gb.coordinates):
-            fail(built, "glyph %d outline changed" % i)
-            break
         if a["hmtx"][order_a[i]][0] != b["hmtx"][order_b[i]][0]:
             fail(built, "glyph %d advance changed" % i)
             break
+    for tag in ("GDEF", "GSUB", "GPOS", "MATH"):
+        if tag in a.reader and (tag not in b.reader or a.reader[tag] != b.reader[tag]):
+            fail(built, "%s changed" % tag)
     # Names.
     family = b["name"].getName(1, 3, 1) or b["name"].getName(1, 1, 0)
     if family is None or not family.toUnicode().endswith(suffix):
         fail(built, "family name %r lacks the suffix" % (family and family.toUnicode()))
     # The ring.
-    g = glyf_b[new]
-    if g.numberOfContours != 2:
-        fail(built, "the new glyph has %d contours, expected 2" % g.numberOfContours)
-        return
-    cx, cy = (g.xMin + g.xMax) / 2.0, (g.yMin + g.yMax) / 2.0
-    radius = (g.xMax - g.xMin) / 2.0
     gs = b.getGlyphSet()
+    pen = RecordingPen()
+    gs[new].draw(pen)
+    contours = sum(1 for op, _ in pen.value if op == "moveTo")
+    if contours != 2:
+        fail(built, "the new glyph has %d contours, expected 2" % contours)
+        return
+    bounds = BoundsPen(gs)
+    gs[new].draw(bounds)
+    xMin, yMin, xMax, yMax = bounds.bounds
+    # The engine takes glyph boxes at the charstrings' exact extents (as fontTools does),
+    # where a font's own box may have rounded them: a unit apart at most.
+    head_a, head_b = a["head"], b["head"]
+    want = (min(head_a.xMin, math.floor(xMin)), min(head_a.yMin, math.floor(yMin)),
+            max(head_a.xMax, math.ceil(xMax)), max(head_a.yMax, math.ceil(yMax)))
+    have = (head_b.xMin, head_b.yMin, head_b.xMax, head_b.yMax)
+    if "CFF " in a and (any(abs(h - w) > 1 for h, w in zip(have, want)) or have[0] > xMin or have[1] > yMin
+                        or have[2] < xMax or have[3] < yMax):
+        fail(built, "head box %s, expected the old box with the new glyph's, %s" % (have, want))
+    cx, cy = (xMin + xMax) / 2.0, (yMin + yMax) / 2.0
+    radius = (xMax - xMin) / 2.0
 
     def inside(x, y):
         pen = PointInsidePen(gs, (x, y))
@@ -148,6 +164,56 @@ def check(suffix, original, built, code):
         if inside(cx + 1.15 * radius * math.cos(t), cy + 1.15 * radius * math.sin(t)):
             fail(built, "ink outside the ring at %d degrees" % (k * 360 // 16))
             break
+
+
+def check_glyf(built, a, b, n, order_a, order_b):
+    glyf_a, glyf_b = a["glyf"], b["glyf"]
+    for i in range(0, n, max(1, n // 300)):
+        ga, gb = glyf_a[order_a[i]], glyf_b[order_b[i]]
+        if ga.numberOfContours != gb.numberOfContours:
+            fail(built, "glyph %d changed" % i)
+            break
+        if ga.numberOfContours > 0 and list(ga.coordinates) != list(gb.coordinates):
+            fail(built, "glyph %d outline changed" % i)
+            break
+
+
+def check_cff(built, a, b, n, order_a, order_b):
+    """Every old charstring byte for byte, the names kept, the new glyph's name unique,
+    hinting and widths in the Private DICTs unchanged."""
+    ta, tb = a["CFF "].cff.topDictIndex[0], b["CFF "].cff.topDictIndex[0]
+    if b["maxp"].tableVersion != 0x5000:
+        fail(built, "maxp version %#x, expected 0.5" % b["maxp"].tableVersion)
+    if order_a != order_b[:n]:
+        fail(built, "glyph names changed")
+    new = order_b[n]
+    if "#" in new:
+        fail(built, "the new glyph's name %r repeats an old one" % new)
+    csa, csb = ta.CharStrings, tb.CharStrings
+    for i in range(n):
+        if csa[order_a[i]].bytecode != csb[order_b[i]].bytecode:
+            fail(built, "charstring of glyph %d (%s) changed" % (i, order_a[i]))
+            break
+    if hasattr(ta, "FDArray"):
+        if [csa.getItemAndSelector(g)[1] for g in order_a] != [csb.getItemAndSelector(g)[1] for g in order_b[:n]]:
+            fail(built, "FDSelect changed for old glyphs")
+        privates = [(fd.Private.rawDict, fd.Private.Subrs.items if hasattr(fd.Private, "Subrs") else None)
+                    for fd in ta.FDArray], [(fd.Private.rawDict, fd.Private.Subrs.items if hasattr(fd.Private, "Subrs") else None)
+                                            for fd in tb.FDArray]
+    else:
+        privates = [ta.Private.rawDict], [tb.Private.rawDict]
+    strip = lambda d: {k: v for k, v in d.items() if k != "Subrs"}
+    if [strip(p if isinstance(p, dict) else p[0]) for p in privates[0]] != \
+            [strip(p if isinstance(p, dict) else p[0]) for p in privates[1]]:
+        fail(built, "a Private DICT changed")
+    if len(a["CFF "].cff.GlobalSubrs) != len(b["CFF "].cff.GlobalSubrs):
+        fail(built, "global subroutines changed")
+    ps_name = b["name"].getDebugName(6)
+    if b["CFF "].cff.fontNames != [ps_name]:
+        fail(built, "CFF font name %s, PostScript name %s" % (b["CFF "].cff.fontNames, ps_name))
+    for key in ("FamilyName", "FullName", "Weight", "FontBBox", "ROS"):
+        if getattr(ta, key, None) != getattr(tb, key, None) and key != "FontBBox":
+            fail(built, "Top DICT %s changed" % key)
 
 
 def check_rendering(built, code):

@@ -44,6 +44,10 @@ void glyfTABLE::setGlyphCount(size_t count) {
 }
 
 int glyfTABLE::readBody() {
+    if (m_bListOnly) {
+        setState(TTSource::Imported);
+        return error();
+    }
     if (!beginRead()) return error();
     TTStream* in = input();
     if (uint64_t(m_nOffset) + m_nLength > in->size()) {

@@ -42,6 +42,9 @@ public:
     std::vector<uint8_t> m_scratch;
     // The font's units per em as head gave it when the glyphs were read.
     uint16_t m_nUnitsPerEm = 2048;
+    // The font's outlines live in another table (CFF): this one is only the glyph list,
+    // whose glyphs carry metrics, names and boxes. It is neither read nor written.
+    bool m_bListOnly = false;
 
 private:
     int statisticsOf(size_t index, std::vector<GlyphStatistics>& stats, std::vector<uint8_t>& mark, int depth);

@@ -105,7 +105,8 @@ int maxpTABLE::readBody() {
 int maxpTABLE::recompute() {
     TTF* f = font();
     glyfTABLE* g = f ? f->glyf() : nullptr;
-    if (!g || g->state() == TTSource::None) return TTError::kOk;
+    // PostScript outlines have no TrueType maxima to count.
+    if (!g || g->state() == TTSource::None || g->m_bListOnly) return TTError::kOk;
     std::vector<GlyphStatistics> stats;
     int code = g->allStatistics(stats);
     if (code != TTError::kOk) return code;
