@@ -7,7 +7,7 @@ PENMARK_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libtiff-dev
   libtiff-tools ghostscript potrace python3 python3-fonttools python3-pil opentype-sanitizer imagemagick
-  fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-droid-fallback fonts-ipafont-gothic fonts-wqy-zenhei fonts-inter-variable fonts-sil-scheherazade fonts-noto-core fonts-linuxlibertine fonts-cantarell
+  fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-droid-fallback fonts-ipafont-gothic fonts-wqy-zenhei fonts-inter-variable fonts-sil-scheherazade fonts-noto-core fonts-linuxlibertine fonts-cantarell fonts-urw-base35
   qt6-base-dev libgl-dev libfontconfig-dev
   libpng-dev libjpeg62-turbo-dev librsvg2-dev zlib1g-dev libsane-dev libsane1 desktop-file-utils appstream qt6-translations-l10n
   libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data libxcb1-dev xvfb xauth

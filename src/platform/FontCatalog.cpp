@@ -66,12 +66,13 @@ FcObjectSet* FaceObjects() {
                             FC_WEIGHT, FC_SLANT, FC_LANG, FC_SYMBOL, nullptr);
 }
 
-// A pattern asking for outline faces, so that fontconfig filters before copying: a
-// listing matches any of an object's values.
-FcPattern* OutlinePattern() {
+constexpr const char* kOutlineFormats[] = {"TrueType", "CFF"};
+
+// A pattern asking for faces of one outline format, so that fontconfig filters before
+// copying (a listing needs every value of a pattern: one listing per format).
+FcPattern* OutlinePattern(const char* format) {
     FcPattern* p = FcPatternCreate();
-    for (const char* format : {"TrueType", "CFF"})
-        FcPatternAddString(p, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>(format));
+    FcPatternAddString(p, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>(format));
     return p;
 }
 
@@ -203,7 +204,7 @@ bool FontCatalog::Ok() const { return m->ok; }
 std::vector<InstalledFace> FontCatalog::Faces() const {
     std::vector<InstalledFace> faces;
     if (!m->ok) return faces;
-    ListInto(m->config, OutlinePattern(), faces);
+    for (const char* format : kOutlineFormats) ListInto(m->config, OutlinePattern(format), faces);
     std::sort(faces.begin(), faces.end(),
               [](const InstalledFace& a, const InstalledFace& b) { return a.fullName < b.fullName; });
     return faces;
@@ -218,15 +219,19 @@ std::optional<InstalledFace> FontCatalog::FindFace(const std::string& fullName) 
             if (face.fullName == fullName) return std::move(face);
         return std::nullopt;
     };
-    FcPattern* byName = OutlinePattern();
-    FcPatternAddString(byName, FC_FULLNAME, reinterpret_cast<const FcChar8*>(fullName.c_str()));
-    if (auto face = first(byName)) return face;
+    for (const char* format : kOutlineFormats) {
+        FcPattern* byName = OutlinePattern(format);
+        FcPatternAddString(byName, FC_FULLNAME, reinterpret_cast<const FcChar8*>(fullName.c_str()));
+        if (auto face = first(byName)) return face;
+    }
     // A face without a full name is listed as "family style": try each split.
     for (size_t space = fullName.find(' '); space != std::string::npos; space = fullName.find(' ', space + 1)) {
-        FcPattern* p = OutlinePattern();
-        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fullName.substr(0, space).c_str()));
-        FcPatternAddString(p, FC_STYLE, reinterpret_cast<const FcChar8*>(fullName.substr(space + 1).c_str()));
-        if (auto face = first(p)) return face;
+        for (const char* format : kOutlineFormats) {
+            FcPattern* p = OutlinePattern(format);
+            FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fullName.substr(0, space).c_str()));
+            FcPatternAddString(p, FC_STYLE, reinterpret_cast<const FcChar8*>(fullName.substr(space + 1).c_str()));
+            if (auto face = first(p)) return face;
+        }
     }
     return std::nullopt;
 }

@@ -12,7 +12,7 @@ namespace {
 bool Has(const std::vector<int32_t>& v, int32_t x) { return std::find(v.begin(), v.end(), x) != v.end(); }
 }  // namespace
 
-TEST(FontCatalog, ListsTheInstalledTrueTypeFacesWithTheirFiles) {
+TEST(FontCatalog, ListsTheInstalledOutlineFacesWithTheirFiles) {
     std::vector<InstalledFace> faces = ListInstalledFonts();
     ASSERT_FALSE(faces.empty()) << "the test machine has Debian's DejaVu and Liberation fonts";
     const InstalledFace* sans = nullptr;
@@ -21,10 +21,11 @@ TEST(FontCatalog, ListsTheInstalledTrueTypeFacesWithTheirFiles) {
         struct stat st {};
         EXPECT_EQ(::stat(f.path.c_str(), &st), 0) << f.path;
         const std::string ext = f.path.substr(f.path.size() - 4);
-        EXPECT_TRUE(ext == ".ttf" || ext == ".ttc") << "only TrueType files and collections: " << f.path;
+        EXPECT_TRUE(ext == ".ttf" || ext == ".ttc" || ext == ".otf" || ext == ".otc")
+            << "only TrueType and OpenType files and collections: " << f.path;
         // A face of a collection has its number; a single font, and never a named
         // instance of a variable font (numbered from 65536 on), is face 0.
-        if (ext == ".ttf") {
+        if (ext == ".ttf" || ext == ".otf") {
             EXPECT_EQ(f.faceIndex, 0) << f.path;
         }
         EXPECT_LE(f.faceIndex, 0xFFFF) << f.path;
@@ -55,7 +56,7 @@ TEST(FontCatalog, ListsTheInstalledTrueTypeFacesWithTheirFiles) {
 TEST(FontCatalog, FindsOneFaceByItsFullName) {
     std::vector<InstalledFace> faces = ListInstalledFonts();
     ASSERT_FALSE(faces.empty());
-    for (const char* name : {"DejaVu Sans", "DejaVu Sans Bold", "Liberation Serif Italic"}) {
+    for (const char* name : {"DejaVu Sans", "DejaVu Sans Bold", "Liberation Serif Italic", "Cantarell Regular"}) {
         auto listed = std::find_if(faces.begin(), faces.end(), [&](const InstalledFace& f) { return f.fullName == name; });
         ASSERT_NE(listed, faces.end()) << name;
         std::optional<InstalledFace> found = SystemFontCatalog().FindFace(name);

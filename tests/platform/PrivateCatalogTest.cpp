@@ -113,6 +113,28 @@ TEST_F(PrivateCatalog, ListsEachFaceOfACollection) {
     EXPECT_EQ(found->faceIndex, 1);
 }
 
+// OpenType fonts with PostScript outlines are listed beside TrueType ones; a Type 1
+// font, which the engine cannot extend, is not.
+TEST_F(PrivateCatalog, ListsPostScriptOutlineFontsButNotType1) {
+    const std::string otf = Source("/usr/share/fonts/opentype/cantarell/", "Cantarell-Regular.otf");
+    const std::string type1 = Source("/usr/share/fonts/type1/urw-base35/", "NimbusSans-Regular.t1");
+    if (otf.empty() || type1.empty()) {
+        if (test_fonts::MaySkip()) GTEST_SKIP() << "fonts-cantarell and fonts-urw-base35 are needed";
+        FAIL() << "fonts-cantarell and fonts-urw-base35 are needed";
+    }
+    std::string copy = folder.Add(otf);
+    folder.Add(type1);
+    folder.Add(sans);
+    FontCatalog catalog(folder.ConfigFile());
+    ASSERT_TRUE(catalog.Ok());
+    std::vector<InstalledFace> faces = catalog.Faces();
+    EXPECT_EQ(Names(faces), (std::vector<std::string>{"Cantarell Regular", "DejaVu Sans"}));
+    std::optional<InstalledFace> found = catalog.FindFace("Cantarell Regular");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->path, copy);
+    EXPECT_FALSE(catalog.FindFace("Nimbus Sans Regular"));
+}
+
 TEST(PrivateCatalogConfig, AnUnreadableConfigurationGivesAnEmptyCatalogue) {
     FontCatalog catalog(std::string(PENMARK_TEST_TMP) + "/no-such-fonts.conf");
     EXPECT_FALSE(catalog.Ok());
