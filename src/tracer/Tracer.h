@@ -31,6 +31,12 @@ struct TraceParams {
     // two-pixel specks get pixel-sized shapes. Meant with the settings FaithfulTracing
     // gives.
     bool edgePlacement = false;
+    // Ink pixels touching only at a corner are joined before the walk (DiagonalJoin.h).
+    bool joinDiagonals = false;
+    // Positive: after fitting, runs of lines and curves that meet at less than a right
+    // angle become one cubic wherever it stays within this many pixels of them (see
+    // CurveMerging.h). Meant for faithful tracing too.
+    float mergeTolerance = 0.0f;
     // Factor applied to tracer coordinates when the outline is written.
     float outputScale = 1.0f;
     // Polled once per contour with (0, 0); a nonzero answer ends the trace with it.
