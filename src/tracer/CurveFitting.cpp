@@ -76,6 +76,20 @@ ContourFitter::FitResult ContourFitter::FitSingle(int seg) {
     return r;
 }
 
+// Vertices placed on the ink's edge are where the lines fitted to neighbouring straight
+// runs meet, so on a bend they stand off the curve on the outer side of the bend: the
+// edges touch the curve near their middles rather than at their ends. The curve is fitted through a point halfway
+// between each inner vertex and the middle of the chord joining its two edges' middles.
+void ContourFitter::PullTowardsNeighbours(std::vector<Vec2>& pts) {
+    if (pts.size() < 3) return;
+    Vec2 before = pts[0];
+    for (size_t i = 1; i + 1 < pts.size(); ++i) {
+        const Vec2 at = pts[i];
+        pts[i] = at * 0.75 + (before + pts[i + 1]) * 0.125;
+        before = at;
+    }
+}
+
 ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
     FitResult r;
     const size_t m = run.size();
@@ -94,6 +108,7 @@ ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
         pts[i] = Pos(ids[i]);
         u[i] /= total;
     }
+    if (m_set.edgePlacement) PullTowardsNeighbours(pts);
     u[m] = 1;
     const Vec2 p0 = pts[0], p3 = pts[m];
     const Vec2 t1 = m_segs[run[0]].h0, t2 = m_segs[run.back()].h1;

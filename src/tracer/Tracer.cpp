@@ -163,8 +163,10 @@ private:
 
 void FaithfulTracing(TraceParams& params, int width, int height) {
     params.edgePlacement = true;
-    params.fitTolerance = 0.4f;
-    params.straightenAngle = 3;
+    params.joinDiagonals = true;
+    params.fitTolerance = 0.25f;
+    params.mergeTolerance = 0.35f;
+    params.straightenAngle = 0;
     params.extremePoints = 0;
     params.curveMode = kTraceCubic;
     // A fitted curve may stray a little past the picture; two pixels of room.
