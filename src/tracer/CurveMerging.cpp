@@ -76,21 +76,9 @@ public:
         for (size_t k = 0; k < n; ++k) m_u[k] = (m_along[from + k + 1] - start) / total;
         const double tol = m_set.tolerance;
         for (int pass = 0; pass < 4; ++pass) {
-            double c11 = 0, c12 = 0, c22 = 0, x1 = 0, x2 = 0;
-            for (size_t k = 0; k < n; ++k) {
-                const double t = m_u[k], v = 1 - t;
-                const double b0 = v * v * v, b1 = 3 * v * v * t, b2 = 3 * v * t * t, b3 = t * t * t;
-                const Vec2 a1 = t1 * b1, a2 = t2 * b2;
-                c11 += a1.Dot(a1);
-                c12 += a1.Dot(a2);
-                c22 += a2.Dot(a2);
-                const Vec2 rest = points[k] - (p0 * (b0 + b1) + p3 * (b2 + b3));
-                x1 += rest.Dot(a1);
-                x2 += rest.Dot(a2);
-            }
-            const double det = c11 * c22 - c12 * c12;
-            if (!(std::fabs(det) > 1e-12)) return false;
-            const double alpha1 = (x1 * c22 - x2 * c12) / det, alpha2 = (c11 * x2 - c12 * x1) / det;
+            const HandleLengths h = FitHandleLengths(p0, p3, t1, t2, points, m_u.data(), n);
+            if (!(std::fabs(h.det) > 1e-12)) return false;
+            const double alpha1 = h.alpha1, alpha2 = h.alpha2;
             if (!(alpha1 > 0) || !(alpha2 > 0) || alpha1 > total || alpha2 > total) return false;
             result.c1 = p0 + t1 * alpha1;
             result.c2 = p3 + t2 * alpha2;
@@ -98,9 +86,7 @@ public:
             double worst = 0;
             for (size_t k = 0; k < n; ++k) {
                 double& u = m_u[k];
-                const Vec2 d = CubicDerivative(p0, result.c1, result.c2, p3, u);
-                const double dd = d.Dot(d);
-                if (dd > 1e-12) u = std::clamp(u + (points[k] - Cubic(p0, result.c1, result.c2, p3, u)).Dot(d) / dd, 0.0, 1.0);
+                u = std::clamp(NearerParameter(p0, result.c1, result.c2, p3, points[k], u), 0.0, 1.0);
                 worst = std::max(worst, (Cubic(p0, result.c1, result.c2, p3, u) - points[k]).Length());
             }
             result.error = worst;
