@@ -292,12 +292,13 @@ int Fidelity(const std::string& dir, int runs) {
 }
 
 // One step at a time, for finding what costs fidelity:
-// "--variant SCALE TOLERANCE ANGLE FLAGS" traces the signature set with that output
-// scale, fit tolerance and straightening angle; FLAGS adds 1 for the bounded drift,
-// 2 for edge placement, 4 for no extreme points, 8 for straight lines only. Prints
-// "name segments IoU contours lines".
-int Variant(char** argv) {
+// "--variant SCALE TOLERANCE ANGLE FLAGS [MERGE]" traces the signature set with that
+// output scale, fit tolerance, straightening angle and merge tolerance; FLAGS adds 1
+// for the bounded drift, 2 for edge placement, 4 for no extreme points, 8 for straight
+// lines only, 16 for joining diagonal ink. Prints "name segments IoU contours lines".
+int Variant(int argc, char** argv) {
     const int flags = std::atoi(argv[3]);
+    const float merge = argc > 4 ? float(std::atof(argv[4])) : 0.0f;
     for (const signature_set::Picture& pic : signature_set::All()) {
         TraceParams p;
         p.image = pic.bitmap.get();
@@ -308,6 +309,8 @@ int Variant(char** argv) {
         p.edgePlacement = (flags & 2) != 0;
         p.extremePoints = (flags & 4) ? 0 : 1;
         if (flags & 8) p.curveMode = kTraceLines;
+        p.joinDiagonals = (flags & 16) != 0;
+        p.mergeTolerance = merge;
         if (int code = trace(&p)) {
             std::fprintf(stderr, "%s: trace failed with %d\n", pic.name.c_str(), code);
             return 1;
@@ -326,7 +329,7 @@ int Variant(char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--fidelity") == 0)
         return Fidelity(argv[2], argc >= 4 ? std::max(1, std::atoi(argv[3])) : 10);
-    if (argc == 6 && std::strcmp(argv[1], "--variant") == 0) return Variant(argv + 2);
+    if ((argc == 6 || argc == 7) && std::strcmp(argv[1], "--variant") == 0) return Variant(argc - 2, argv + 2);
     if (argc == 4 && std::strcmp(argv[1], "--score-potrace") == 0) return ScorePotrace(argv[2], argv[3]);
     if (argc >= 3 && std::strcmp(argv[1], "--compare") == 0)
         return Compare(argv[2], argc >= 4 ? std::max(1, std::atoi(argv[3])) : 10);

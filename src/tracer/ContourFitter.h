@@ -79,6 +79,7 @@ private:
     void FitRuns(std::vector<FitNode>& out);
     FitResult FitRun(const std::vector<int>& run);
     FitResult FitCubic(const std::vector<int>& run);
+    static void PullTowardsNeighbours(std::vector<Vec2>& pts);
     FitResult FitQuadratic(const std::vector<int>& run);
     FitResult FitSingle(int seg);
 

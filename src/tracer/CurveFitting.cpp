@@ -76,6 +76,20 @@ ContourFitter::FitResult ContourFitter::FitSingle(int seg) {
     return r;
 }
 
+// Vertices placed on the ink's edge are where the lines fitted to neighbouring straight
+// runs meet, so on a bend they stand off the curve on the outer side of the bend: the
+// edges touch the curve near their middles rather than at their ends. The curve is fitted through a point halfway
+// between each inner vertex and the middle of the chord joining its two edges' middles.
+void ContourFitter::PullTowardsNeighbours(std::vector<Vec2>& pts) {
+    if (pts.size() < 3) return;
+    Vec2 before = pts[0];
+    for (size_t i = 1; i + 1 < pts.size(); ++i) {
+        const Vec2 at = pts[i];
+        pts[i] = at * 0.75 + (before + pts[i + 1]) * 0.125;
+        before = at;
+    }
+}
+
 ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
     FitResult r;
     const size_t m = run.size();
@@ -94,6 +108,7 @@ ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
         pts[i] = Pos(ids[i]);
         u[i] /= total;
     }
+    if (m_set.edgePlacement) PullTowardsNeighbours(pts);
     u[m] = 1;
     const Vec2 p0 = pts[0], p3 = pts[m];
     const Vec2 t1 = m_segs[run[0]].h0, t2 = m_segs[run.back()].h1;
@@ -101,24 +116,10 @@ ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
 
     for (int pass = 1;; ++pass) {
         // Least squares for the handle lengths with fixed tangents.
-        double c11 = 0, c12 = 0, c22 = 0, x1 = 0, x2 = 0;
-        for (size_t i = 1; i < m; ++i) {
-            double t = u[i], v = 1 - t;
-            double b0 = v * v * v, b1 = 3 * v * v * t, b2 = 3 * v * t * t, b3 = t * t * t;
-            Vec2 a1 = t1 * b1, a2 = t2 * b2;
-            c11 += a1.Dot(a1);
-            c12 += a1.Dot(a2);
-            c22 += a2.Dot(a2);
-            Vec2 rest = pts[i] - (p0 * (b0 + b1) + p3 * (b2 + b3));
-            x1 += rest.Dot(a1);
-            x2 += rest.Dot(a2);
-        }
-        double det = c11 * c22 - c12 * c12;
-        if (!(det >= 0.001)) return FitResult{};
-        double alpha1 = (x1 * c22 - x2 * c12) / det;
-        double alpha2 = (c11 * x2 - c12 * x1) / det;
-        if (alpha1 < 0 || alpha2 < 0) return FitResult{};
-        Vec2 c1 = p0 + t1 * alpha1, c2 = p3 + t2 * alpha2;
+        const HandleLengths h = FitHandleLengths(p0, p3, t1, t2, pts.data() + 1, u.data() + 1, m - 1);
+        if (!(h.det >= 0.001)) return FitResult{};
+        if (h.alpha1 < 0 || h.alpha2 < 0) return FitResult{};
+        Vec2 c1 = p0 + t1 * h.alpha1, c2 = p3 + t2 * h.alpha2;
 
         double worst = -1;
         int worstId = 0;
@@ -147,11 +148,7 @@ ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
             return r;
         }
         // Newton step on each parameter, first derivative only.
-        for (size_t i = 1; i < m; ++i) {
-            Vec2 d = CubicDerivative(p0, c1, c2, p3, u[i]);
-            double dd = d.Dot(d);
-            if (dd > 1e-12) u[i] += (pts[i] - Cubic(p0, c1, c2, p3, u[i])).Dot(d) / dd;
-        }
+        for (size_t i = 1; i < m; ++i) u[i] = NearerParameter(p0, c1, c2, p3, pts[i], u[i]);
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include "BoundaryWalker.h"
 #include "ContourFitter.h"
+#include "CurveMerging.h"
+#include "DiagonalJoin.h"
 #include "EdgePlacement.h"
 #include "Error.h"
 
@@ -36,9 +38,16 @@ public:
         : m_progress(params.progress),
           m_settings(SettingsFrom(params)),
           m_dScale(double(params.outputScale)),
-          m_fitter(m_settings) {}
+          m_bJoinDiagonals(params.joinDiagonals),
+          m_fitter(m_settings) {
+        m_merge.tolerance = double(params.mergeTolerance);
+    }
 
-    std::unique_ptr<Outline> Run(const MonoBitmap& image) {
+    std::unique_ptr<Outline> Run(const MonoBitmap& picture) {
+        MonoBitmap joined;
+        const bool join = m_bJoinDiagonals && picture.bits && picture.width > 0 && picture.height > 0;
+        if (join) JoinDiagonalInk(picture, joined);
+        const MonoBitmap& image = join ? joined : picture;
         if (image.bits && image.width > 0 && image.height > 0) {
             BoundaryWalker walker(image, int(m_settings.step));
             TracePoint start;
@@ -77,6 +86,7 @@ private:
         m_contour.clear();
         m_fitter.Fit(m_vertices, m_contour);
         if (m_contour.empty()) return;
+        if (m_merge.tolerance > 0 && m_settings.curveMode == kTraceCubic) MergeCurves(m_contour, m_merge);
         // The walk runs clockwise around ink; outer contours are turned round so that
         // they come out counter-clockwise and holes clockwise.
         if (!hole) {
@@ -141,7 +151,9 @@ private:
     ProgressFn m_progress;
     TraceSettings m_settings;
     double m_dScale;
+    bool m_bJoinDiagonals;
     ContourFitter m_fitter;
+    CurveMergeSettings m_merge;
     LinkedPool<TraceVertex> m_vertices;
     std::vector<FitNode> m_contour;
     std::vector<FitNode> m_output;
@@ -151,8 +163,10 @@ private:
 
 void FaithfulTracing(TraceParams& params, int width, int height) {
     params.edgePlacement = true;
-    params.fitTolerance = 0.4f;
-    params.straightenAngle = 3;
+    params.joinDiagonals = true;
+    params.fitTolerance = 0.25f;
+    params.mergeTolerance = 0.35f;
+    params.straightenAngle = 0;
     params.extremePoints = 0;
     params.curveMode = kTraceCubic;
     // A fitted curve may stray a little past the picture; two pixels of room.

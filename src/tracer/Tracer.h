@@ -27,10 +27,16 @@ struct TraceParams {
     // see ContourCleanup for why the bound is the default.
     bool boundedDrift = true;
     // Polygon vertices on the edge between ink and paper (see EdgePlacement.h) instead
-    // of on pixel centres; curves are then judged at the vertices alone, and dots and
+    // of on pixel centres; curves are then judged near the vertices alone, and dots and
     // two-pixel specks get pixel-sized shapes. Meant with the settings FaithfulTracing
     // gives.
     bool edgePlacement = false;
+    // Ink pixels touching only at a corner are joined before the walk (DiagonalJoin.h).
+    bool joinDiagonals = false;
+    // Positive: after fitting, runs of lines and curves that meet at less than a right
+    // angle become one cubic wherever it stays within this many pixels of them (see
+    // CurveMerging.h). Meant for faithful tracing too.
+    float mergeTolerance = 0.0f;
     // Factor applied to tracer coordinates when the outline is written.
     float outputScale = 1.0f;
     // Polled once per contour with (0, 0); a nonzero answer ends the trace with it.
@@ -41,8 +47,9 @@ struct TraceParams {
     const MonoBitmap* image = nullptr;
 };
 
-// Settings for the faithful tracing of a width x height picture: vertices on the ink's
-// edge, a tolerance of 0.4 pixel, no forced extreme points, and coordinates in quarter
+// Settings for the faithful tracing of a width x height picture: ink touching at corners
+// joined, vertices on the ink's edge, no straightening, a fit tolerance of 0.25 pixel,
+// runs merged within 0.35 pixel, no forced extreme points, and coordinates in quarter
 // pixels (halves or whole pixels when the picture is too large for the outline's range),
 // so the outline's units per pixel are params.outputScale afterwards. The other fields
 // are left as they are.
