@@ -370,6 +370,16 @@ TEST(SymbolFont, EveryPostScriptOutlineFontTakesTheSymbol) {
     fonts.push_back(cid);
     GlyphOutline ring = TracedRing();
     std::string args;
+    // A collection of PostScript-outline faces: the second one comes out on its own.
+    const std::string otc = out + "/pair.otc";
+    ASSERT_EQ(Shell("/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont, TTCollection; "
+                    "c = TTCollection(); c.fonts = [TTFont(sys.argv[1]), TTFont(sys.argv[2])]; c.save(sys.argv[3])\" '" +
+                    cid + "' '" + cantarell + "' '" + otc + "'"),
+              0);
+    const std::string fromCollection = out + "/pair-1.otf";
+    ASSERT_EQ(buildSymbolFont(otc.c_str(), fromCollection.c_str(), "-Penmark", 0xE9, &ring, {}, 1), 0);
+    EXPECT_EQ(Shell("ots-sanitize '" + fromCollection + "' /dev/null > /dev/null"), 0);
+    args += " '" + otc + "#1' '" + fromCollection + "' 233";
     for (const std::string& font : fonts) {
         for (uint16_t code : {uint16_t(0xE9), uint16_t(0xE000)}) {
             std::string built = out + "/" + fs::path(font).stem().string() + "-" + std::to_string(code) + ".otf";
