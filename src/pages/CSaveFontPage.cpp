@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -119,7 +122,11 @@ std::string CSaveFontPage::DefaultFile() const {
         dir = home ? home : "";
     }
     if (!dir.empty() && dir.back() != '/') dir += '/';
-    return dir + "Penmark.ttf";
+    // A font with PostScript outlines comes from an OpenType file and is written as one.
+    std::string source = doc ? doc->m_fontInfo.szPath : std::string();
+    std::transform(source.begin(), source.end(), source.begin(), [](unsigned char c) { return std::tolower(c); });
+    const bool openType = source.ends_with(".otf") || source.ends_with(".otc");
+    return dir + (openType ? "Penmark.otf" : "Penmark.ttf");
 }
 
 void CSaveFontPage::ReadFields() {

@@ -203,6 +203,34 @@ TEST_F(SavePageTest, SavedCopiedAndInstalledForFontconfigAndEveryOracle) {
     EXPECT_EQ(messages.texts.back(), FormatString(StringId::kFontNameInstalled, "DejaVu Sans-Penmark"));
 }
 
+// A font with PostScript outlines: offered as an OpenType file, saved with the symbol as
+// a charstring, copied and installed; fontconfig lists the suffixed family.
+TEST_F(SavePageTest, APostScriptOutlineFontIsSavedAndInstalledAsOpenType) {
+    const std::string cantarell = "/usr/share/fonts/opentype/cantarell/Cantarell-Regular.otf";
+    if (::access(cantarell.c_str(), R_OK) != 0) {
+        if (test_fonts::MaySkip()) GTEST_SKIP() << "fonts-cantarell is needed";
+        FAIL() << "fonts-cantarell is needed";
+    }
+    const std::string otf = folder->Add(cantarell);
+    UseFont(otf, "Cantarell Regular", "Cantarell");
+    page->FileEdit()->clear();
+    page->OnSetActive();
+    EXPECT_TRUE(page->FileEdit()->text().endsWith("/Penmark.otf")) << page->FileEdit()->text().toStdString();
+    EXPECT_EQ(page->NewNameBox()->text(), "Cantarell-Penmark Regular");
+    const std::string saved = (root / "out" / "Signature.otf").string();
+    page->FileEdit()->setText(QString::fromStdString(saved));
+    CheckInstall(true);
+    ASSERT_EQ(sheet->ActiveIndex(), 8) << (messages.texts.empty() ? "" : messages.texts.back());
+    const std::string copy = folder->Fonts() + "/Signature.otf";
+    EXPECT_TRUE(Slurp(copy) == Slurp(saved));
+    EXPECT_EQ(Shell("ots-sanitize '" + saved + "' /dev/null > /dev/null"), 0);
+    EXPECT_EQ(Shell("/usr/bin/python3 '" PENMARK_SOURCE_DIR "/tests/symbolfont/check_symbol.py' -Penmark '" + otf +
+                    "' '" + copy + "' 0x51"),
+              0);
+    std::string listed = FcList();
+    EXPECT_NE(listed.find("Cantarell-Penmark"), std::string::npos) << listed;
+}
+
 TEST_F(SavePageTest, InstallWithoutCopyLinksTheFullPath) {
     CheckInstall(false);
     ASSERT_EQ(sheet->ActiveIndex(), 8) << (messages.texts.empty() ? "" : messages.texts.back());
