@@ -130,9 +130,7 @@ std::vector<RasterPolygon> FlattenOutline(const Outline& outline, const OutlineR
     const int masters = outline.masters();
     if (params.master < 0 || params.master >= masters) return polygons;
     Flattener f(params, polygons);
-    for (int i = 0; i < outline.nodeCount(); ++i) {
-        OutlineNodeRef node = outline.node(i);
-        if (!node) break;
+    for (OutlineNodeRef node = outline.firstNode(); node; node = outline.nextNode(node)) {
         auto pt = [&](int k) { return f.Map(node.point(k, masters, params.master)); };
         switch (node.kind()) {
             case kNodeMove: f.Move(pt(0)); break;

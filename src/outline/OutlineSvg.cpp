@@ -85,9 +85,7 @@ std::string OutlineToSvg(const Outline& outline, const OutlineSvgOptions& option
         open = true;
     };
 
-    for (int i = 0; i < outline.nodeCount(); ++i) {
-        OutlineNodeRef node = outline.node(i);
-        if (!node) break;
+    for (OutlineNodeRef node = outline.firstNode(); node; node = outline.nextNode(node)) {
         auto pt = [&](int k) { return node.point(k, masters, master); };
         switch (node.kind()) {
             case kNodeMove:
