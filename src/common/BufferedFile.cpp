@@ -32,7 +32,9 @@ bool BufferedFile::open(const std::string& path, Mode mode) {
     m_fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (m_fd < 0) return false;
     m_mode = mode;
-    m_buf.resize(kBufferSize);
+    // Not zeroed: a small file touches only the pages it fills.
+    m_buf = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
+    m_bufSize = kBufferSize;
     m_bufPos = 0;
     m_bufLen = 0;
     m_cursor = 0;
@@ -54,8 +56,8 @@ bool BufferedFile::close() {
     bool ok = flush();
     if (::close(m_fd) != 0) ok = false;
     m_fd = -1;
-    m_buf.clear();
-    m_buf.shrink_to_fit();
+    m_buf.reset();
+    m_bufSize = 0;
     return ok;
 }
 
@@ -64,7 +66,7 @@ bool BufferedFile::fill() {
     m_bufLen = 0;
     m_cursor = 0;
     for (;;) {
-        ssize_t got = ::pread(m_fd, m_buf.data(), m_buf.size(), off_t(m_bufPos));
+        ssize_t got = ::pread(m_fd, m_buf.get(), m_bufSize, off_t(m_bufPos));
         if (got < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -81,7 +83,7 @@ long BufferedFile::readSome(void* dest, size_t n) {
     while (total < n) {
         if (m_cursor >= m_bufLen) {
             // Large requests bypass the buffer once it is drained.
-            if (n - total >= m_buf.size()) {
+            if (n - total >= m_bufSize) {
                 uint64_t pos = m_bufPos + m_bufLen;
                 ssize_t got = ::pread(m_fd, out + total, n - total, off_t(pos));
                 if (got < 0) {
@@ -98,7 +100,7 @@ long BufferedFile::readSome(void* dest, size_t n) {
             if (!fill()) break;
         }
         size_t take = std::min(n - total, m_bufLen - m_cursor);
-        std::memcpy(out + total, m_buf.data() + m_cursor, take);
+        std::memcpy(out + total, m_buf.get() + m_cursor, take);
         m_cursor += take;
         total += take;
     }
@@ -135,16 +137,16 @@ bool BufferedFile::readBE32(uint32_t& v) {
 bool BufferedFile::write(const void* src, size_t n) {
     if (m_fd < 0 || m_mode != Mode::Write) return false;
     auto* in = static_cast<const uint8_t*>(src);
-    if (m_bufLen + n > m_buf.size()) {
+    if (m_bufLen + n > m_bufSize) {
         if (!flush()) return false;
-        if (n >= m_buf.size()) {
+        if (n >= m_bufSize) {
             if (!WriteAll(m_fd, in, n)) return false;
             m_bufPos += n;
             m_fileSize = std::max(m_fileSize, m_bufPos);
             return true;
         }
     }
-    std::memcpy(m_buf.data() + m_bufLen, in, n);
+    std::memcpy(m_buf.get() + m_bufLen, in, n);
     m_bufLen += n;
     return true;
 }
@@ -161,7 +163,7 @@ bool BufferedFile::writeBE32(uint32_t v) {
 
 bool BufferedFile::flush() {
     if (m_fd < 0 || m_mode != Mode::Write || m_bufLen == 0) return true;
-    bool ok = WriteAll(m_fd, m_buf.data(), m_bufLen);
+    bool ok = WriteAll(m_fd, m_buf.get(), m_bufLen);
     m_bufPos += m_bufLen;
     m_fileSize = std::max(m_fileSize, m_bufPos);
     m_bufLen = 0;

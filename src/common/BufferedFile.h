@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,8 @@ private:
 
     int m_fd = -1;
     Mode m_mode = Mode::Read;
-    std::vector<uint8_t> m_buf;
+    std::unique_ptr<uint8_t[]> m_buf;
+    size_t m_bufSize = 0;
     uint64_t m_bufPos = 0;  // file offset of m_buf[0]
     size_t m_bufLen = 0;    // valid bytes in m_buf (read) or pending bytes (write)
     size_t m_cursor = 0;    // next byte within m_buf (read mode)

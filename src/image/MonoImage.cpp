@@ -57,17 +57,24 @@ void BlitRow(uint8_t* drow, int32_t dx, const uint8_t* srow, int32_t sstride, in
     const uint8_t* s = srow + ((int64_t(first + 1) * 8 + shift) >> 3);
     uint8_t* d = drow + first + 1;
     int32_t count = last - first - 1;
-    if (r == 0) {
-        if (op == kBlitCopy) {
-            std::memcpy(d, s, size_t(count));
+    // One loop per operator, so that none decides the operator byte by byte.
+    auto run = [&](auto combine) {
+        if (r == 0) {
+            for (int32_t i = 0; i < count; ++i) d[i] = combine(d[i], s[i]);
         } else {
-            for (int32_t i = 0; i < count; ++i) d[i] = Combine(op, d[i], s[i]);
+            for (int32_t i = 0; i < count; ++i) d[i] = combine(d[i], uint8_t(((s[i] << 8) | s[i + 1]) >> (8 - r)));
         }
+    };
+    if (r == 0 && op == kBlitCopy) {
+        std::memcpy(d, s, size_t(count));
+    } else if (op == kBlitCopy) {
+        run([](uint8_t, uint8_t v) { return v; });
+    } else if (op == kBlitAnd) {
+        run([](uint8_t a, uint8_t v) { return uint8_t(a & v); });
+    } else if (op == kBlitOr) {
+        run([](uint8_t a, uint8_t v) { return uint8_t(a | v); });
     } else {
-        for (int32_t i = 0; i < count; ++i) {
-            uint8_t v = uint8_t(((s[i] << 8) | s[i + 1]) >> (8 - r));
-            d[i] = Combine(op, d[i], v);
-        }
+        run([](uint8_t a, uint8_t v) { return uint8_t(a ^ v); });
     }
     edge(last, lastMask);
 }
