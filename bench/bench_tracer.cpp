@@ -40,8 +40,8 @@ struct Counts {
 Counts CountNodes(const Outline& o) {
     Counts c;
     c.nodes = o.nodeCount();
-    for (int i = 0; i < o.nodeCount(); ++i) {
-        int kind = o.node(i).kind();
+    for (OutlineNodeRef n = o.firstNode(); n; n = o.nextNode(n)) {
+        int kind = n.kind();
         c.contours += kind == kNodeMove;
         c.segments += kind == kNodeLine || kind == kNodeCubic;
     }
@@ -292,13 +292,18 @@ int Fidelity(const std::string& dir, int runs) {
 }
 
 // One step at a time, for finding what costs fidelity:
-// "--variant SCALE TOLERANCE ANGLE FLAGS [MERGE]" traces the signature set with that
-// output scale, fit tolerance, straightening angle and merge tolerance; FLAGS adds 1
-// for the bounded drift, 2 for edge placement, 4 for no extreme points, 8 for straight
-// lines only, 16 for joining diagonal ink. Prints "name segments IoU contours lines".
+// "--variant SCALE TOLERANCE ANGLE FLAGS [MERGE [MEAN [MERGEMEAN]]]" traces the
+// signature set with that output scale, fit tolerance, straightening angle, merge
+// tolerance, mean fit tolerance and mean merge tolerance; FLAGS adds 1 for the bounded drift, 2 for edge placement, 4 for no extreme
+// points, 8 for straight lines only, 16 for joining diagonal ink, 32 for refitting to
+// the ink's edge. Prints "name segments IoU contours lines". With PM_DUMP set to a
+// folder, each picture (PBM) and its outline's nodes (text: kind and points, after a
+// line "scale S") are written there, for looking at.
 int Variant(int argc, char** argv) {
     const int flags = std::atoi(argv[3]);
     const float merge = argc > 4 ? float(std::atof(argv[4])) : 0.0f;
+    const float mean = argc > 5 ? float(std::atof(argv[5])) : 0.0f;
+    const float mergeMean = argc > 6 ? float(std::atof(argv[6])) : 0.0f;
     for (const signature_set::Picture& pic : signature_set::All()) {
         TraceParams p;
         p.image = pic.bitmap.get();
@@ -311,15 +316,31 @@ int Variant(int argc, char** argv) {
         if (flags & 8) p.curveMode = kTraceLines;
         p.joinDiagonals = (flags & 16) != 0;
         p.mergeTolerance = merge;
+        p.fitMeanTolerance = mean;
+        p.mergeMeanTolerance = mergeMean;
+        p.refitToEdges = (flags & 32) != 0;
         if (int code = trace(&p)) {
             std::fprintf(stderr, "%s: trace failed with %d\n", pic.name.c_str(), code);
             return 1;
         }
         Counts counts = CountNodes(*p.result);
         int lines = 0;
-        for (int i = 0; i < p.result->nodeCount(); ++i) lines += p.result->node(i).kind() == kNodeLine;
+        for (OutlineNodeRef n = p.result->firstNode(); n; n = p.result->nextNode(n)) lines += n.kind() == kNodeLine;
         trace_iou::Score s = trace_iou::BestOffsetIoU(*p.result, *pic.bitmap, p.outputScale, 0.5);
         std::printf("%-22s %5d %.4f %d %d\n", pic.name.c_str(), counts.segments, s.iou, counts.contours, lines);
+        if (const char* dir = std::getenv("PM_DUMP")) {
+            std::string base = std::string(dir) + "/" + FileName(pic.name);
+            WritePbm(*pic.bitmap, base + ".pbm");
+            FILE* f = std::fopen((base + ".txt").c_str(), "w");
+            if (!f) return 1;
+            std::fprintf(f, "scale %g\n", p.outputScale);
+            for (OutlineNodeRef n = p.result->firstNode(); n; n = p.result->nextNode(n)) {
+                std::fprintf(f, "%d", n.kind());
+                for (int k = 0; k < n.pointCount(); ++k) std::fprintf(f, " %d %d", n.point(k).x, n.point(k).y);
+                std::fprintf(f, "\n");
+            }
+            std::fclose(f);
+        }
     }
     return 0;
 }
@@ -329,7 +350,7 @@ int Variant(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--fidelity") == 0)
         return Fidelity(argv[2], argc >= 4 ? std::max(1, std::atoi(argv[3])) : 10);
-    if ((argc == 6 || argc == 7) && std::strcmp(argv[1], "--variant") == 0) return Variant(argc - 2, argv + 2);
+    if (argc >= 6 && argc <= 9 && std::strcmp(argv[1], "--variant") == 0) return Variant(argc - 2, argv + 2);
     if (argc == 4 && std::strcmp(argv[1], "--score-potrace") == 0) return ScorePotrace(argv[2], argv[3]);
     if (argc >= 3 && std::strcmp(argv[1], "--compare") == 0)
         return Compare(argv[2], argc >= 4 ? std::max(1, std::atoi(argv[3])) : 10);

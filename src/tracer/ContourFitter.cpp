@@ -59,9 +59,9 @@ void ContourFitter::Fit(LinkedPool<TraceVertex>& vertices, std::vector<FitNode>&
     FitRuns(out);
 }
 
-void ContourFitter::Push(std::vector<FitNode>& out, Vec2 p, int kind) const {
+void ContourFitter::Push(std::vector<FitNode>& out, Vec2 p, int kind, int source) const {
     // Straight and extreme kinds describe edges; their on-curve nodes are plain.
     if (kind != kKindStart && kind != kKindControl && kind != kKindCorner && kind != kKindSmooth)
         kind = kKindPlain;
-    out.push_back(FitNode{float(p.x), float(p.y), kind});
+    out.push_back(FitNode{float(p.x), float(p.y), kind, source});
 }

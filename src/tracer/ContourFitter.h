@@ -11,6 +11,7 @@
 struct TraceSettings {
     double cornerThreshold = 0.1;  // cosine at or below which a vertex is a corner
     double tolerance = 1.0;
+    double meanTolerance = 0.0;  // positive: bound on a curve's mean distance too
     double sinStraighten = 0.0;
     double step = 1.0;
     bool extremePoints = true;
@@ -87,9 +88,15 @@ private:
     int Kind(int v) const { return (*m_pV)[v].kind; }
     void UpdateLength(int seg);
     EdgeClass ClassifySegment(int seg) const;
-    void Push(std::vector<FitNode>& out, Vec2 p, int kind) const;
+    void Push(std::vector<FitNode>& out, Vec2 p, int kind, int source = -1) const;
+    // An on-curve node at vertex v.
+    void PushVertex(std::vector<FitNode>& out, int v, int kind) const { Push(out, Pos(v), kind, (*m_pV)[v].source); }
 
     TraceSettings m_set;
     LinkedPool<TraceVertex>* m_pV = nullptr;
     LinkedPool<TraceSegment> m_segs;
+    // Scratch of the cubic fit, kept so that each run does not allocate.
+    std::vector<int> m_ids;
+    std::vector<Vec2> m_pts;
+    std::vector<double> m_u;
 };

@@ -13,7 +13,7 @@ void ContourFitter::FitRuns(std::vector<FitNode>& out) {
     for (int i = 0; i < count && Kind(m_segs[m_segs.First()].start) == kKindPlain; ++i)
         m_segs.RotateLeft();
     const size_t firstNode = out.size();
-    Push(out, Pos(m_segs[m_segs.First()].start), kKindStart);
+    PushVertex(out, m_segs[m_segs.First()].start, kKindStart);
     std::vector<int> run;
     for (int seg = m_segs.First(); seg;) {
         int stop = 0;
@@ -46,7 +46,7 @@ void ContourFitter::FitRuns(std::vector<FitNode>& out) {
             Push(out, fit.c1, kKindControl);
             if (m_set.curveMode == kTraceCubic) Push(out, fit.c2, kKindControl);
         }
-        Push(out, Pos(last.end), Kind(last.end));
+        PushVertex(out, last.end, Kind(last.end));
         seg = m_segs.Next(run.back());
     }
     // The contour closes on its start point, which is not a second start.
@@ -93,9 +93,14 @@ void ContourFitter::PullTowardsNeighbours(std::vector<Vec2>& pts) {
 ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
     FitResult r;
     const size_t m = run.size();
-    std::vector<int> ids(m + 1);
-    std::vector<Vec2> pts(m + 1);
-    std::vector<double> u(m + 1);
+
+    std::vector<int>& ids = m_ids;
+    std::vector<Vec2>& pts = m_pts;
+    std::vector<double>& u = m_u;
+    ids.resize(m + 1);
+    pts.resize(m + 1);
+    u.resize(m + 1);
+    u[0] = 0;
     ids[0] = m_segs[run[0]].start;
     double total = 0;
     for (size_t i = 0; i < m; ++i) {
@@ -104,6 +109,7 @@ ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
         u[i + 1] = total;
     }
     if (!(total > 0)) return r;
+    const double totalLength = total;
     for (size_t i = 0; i <= m; ++i) {
         pts[i] = Pos(ids[i]);
         u[i] /= total;
@@ -117,20 +123,29 @@ ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
     for (int pass = 1;; ++pass) {
         // Least squares for the handle lengths with fixed tangents.
         const HandleLengths h = FitHandleLengths(p0, p3, t1, t2, pts.data() + 1, u.data() + 1, m - 1);
-        if (!(h.det >= 0.001)) return FitResult{};
-        if (h.alpha1 < 0 || h.alpha2 < 0) return FitResult{};
+        // A long run no cubic with these tangents can follow loses its last quarter
+        // rather than one edge at a time, so that finding its pieces takes few fits.
+        FitResult none;
+        if (m_set.edgePlacement && m > 5) none.splitVertex = ids[m - m / 4];
+        if (!(h.det >= 0.001)) return none;
+        if (h.alpha1 < 0 || h.alpha2 < 0) return none;
+        // Handles longer than the run itself make a loop between the points it passes.
+        if (m_set.edgePlacement && (h.alpha1 * t1.Length() > totalLength || h.alpha2 * t2.Length() > totalLength))
+            return none;
         Vec2 c1 = p0 + t1 * h.alpha1, c2 = p3 + t2 * h.alpha2;
 
-        double worst = -1;
+        double worst = -1, sum = 0;
         int worstId = 0;
+        const CubicPoly curve(p0, c1, c2, p3);
         for (size_t i = 1; i < m; ++i) {
-            double e = (Cubic(p0, c1, c2, p3, u[i]) - pts[i]).Length();
+            double e = (curve.At(u[i]) - pts[i]).Length();
+            sum += e;
             if (e > worst) {
                 worst = e;
                 worstId = ids[i];
             }
         }
-        bool ok = tol > worst;
+        bool ok = tol > worst && (m_set.meanTolerance <= 0 || sum / double(m - 1) < m_set.meanTolerance);
         // Vertices placed on the ink's edge are what the curve must follow; the middles
         // of the edges between them lie inside a curved stroke, so they are not checked.
         for (size_t i = 0; ok && !m_set.edgePlacement && i < m; ++i) {
@@ -148,7 +163,7 @@ ContourFitter::FitResult ContourFitter::FitCubic(const std::vector<int>& run) {
             return r;
         }
         // Newton step on each parameter, first derivative only.
-        for (size_t i = 1; i < m; ++i) u[i] = NearerParameter(p0, c1, c2, p3, pts[i], u[i]);
+        for (size_t i = 1; i < m; ++i) u[i] = curve.Step(pts[i], u[i]);
     }
 }
 

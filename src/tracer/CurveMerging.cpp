@@ -14,6 +14,7 @@ struct Segment {
     bool curve = false;
     Vec2 c1, c2;
     int kind = kKindPlain;  // of the end node
+    int source = -1;        // of the end node
 
     Vec2 At(double u) const { return curve ? Cubic(from, c1, c2, to, u) : from + (to - from) * u; }
     // Unit directions leaving `from` and arriving at `to`.
@@ -33,27 +34,44 @@ struct Segment {
 
 struct Fitted {
     Vec2 c1, c2;
-    double error = 0;
 };
 
-// Points along a segment, about one per pixel of its course and at least three, its end
-// included and its start left out.
+// Points along a segment, about one every two pixels of its course and at least two, its
+// end included and its start left out.
 void Sample(const Segment& s, std::vector<Vec2>& points) {
     double length = (s.to - s.from).Length();
     if (s.curve) length = std::max(length, ((s.c1 - s.from).Length() + (s.c2 - s.c1).Length() + (s.to - s.c2).Length()) * 0.75);
-    const int count = std::clamp(int(std::ceil(length)), 3, 32);
+    const int count = std::clamp(int(std::ceil(length * 0.5)), 2, 16);
     for (int k = 1; k <= count; ++k) points.push_back(s.At(double(k) / count));
+}
+
+// The ink's edge points between walk places a and b (pairs averaged), in order.
+void EdgeSamples(const EdgePoints& edge, int a, int b, std::vector<Vec2>& points) {
+    const size_t n = edge.mids.size();
+    const size_t from = size_t(edge.first[size_t(a)]), to = size_t(edge.first[size_t(b)]);
+    const size_t count = (to + n - from) % n;
+    for (size_t k = 0; k < count; k += 2) {
+        const Vec2 p = edge.mids[(from + k) % n];
+        points.push_back(k + 1 < count ? (p + edge.mids[(from + k + 1) % n]) * 0.5 : p);
+    }
 }
 
 class Merger {
 public:
-    Merger(const std::vector<Segment>& segments, const CurveMergeSettings& settings)
+    Merger(const std::vector<Segment>& segments, const CurveMergeSettings& settings, const EdgePoints* edge, int startSource)
         : m_segs(segments), m_set(settings) {
         m_first.push_back(0);
         m_along.push_back(0);
         Vec2 previous = segments.front().from;
+        int source = startSource;
         for (const Segment& seg : segments) {
-            Sample(seg, m_points);
+            if (edge) {
+                EdgeSamples(*edge, source, seg.source, m_points);
+                m_points.push_back(seg.to);
+                source = seg.source;
+            } else {
+                Sample(seg, m_points);
+            }
             for (size_t k = m_along.size() - 1; k < m_points.size(); ++k) {
                 m_along.push_back(m_along.back() + (m_points[k] - previous).Length());
                 previous = m_points[k];
@@ -83,15 +101,18 @@ public:
             result.c1 = p0 + t1 * alpha1;
             result.c2 = p3 + t2 * alpha2;
             // Each point's parameter moves to its nearest place on the curve.
-            double worst = 0;
+            double worst = 0, sum = 0;
+            const CubicPoly curve(p0, result.c1, result.c2, p3);
             for (size_t k = 0; k < n; ++k) {
                 double& u = m_u[k];
-                u = std::clamp(NearerParameter(p0, result.c1, result.c2, p3, points[k], u), 0.0, 1.0);
-                worst = std::max(worst, (Cubic(p0, result.c1, result.c2, p3, u) - points[k]).Length());
+                u = curve.Nearer(points[k], u);
+                const double e = (curve.At(u) - points[k]).Length();
+                worst = std::max(worst, e);
+                sum += e;
             }
-            result.error = worst;
-            if (worst <= tol) return true;
-            if (worst > 4 * tol) return false;  // too far off for a few more passes
+            if (worst <= tol && (m_set.meanTolerance <= 0 || sum <= m_set.meanTolerance * double(n))) return true;
+            // Too far off for a few more passes to bring it within the tolerances.
+            if (worst > 4 * tol || (m_set.meanTolerance > 0 && sum > 3 * m_set.meanTolerance * double(n))) return false;
         }
         return false;
     }
@@ -107,7 +128,7 @@ private:
 
 }  // namespace
 
-void MergeCurves(std::vector<FitNode>& contour, const CurveMergeSettings& settings) {
+void MergeCurves(std::vector<FitNode>& contour, const CurveMergeSettings& settings, const EdgePoints* edge) {
     std::vector<Segment> segs;
     for (size_t k = 1; k < contour.size(); ++k) {
         Segment s;
@@ -122,42 +143,58 @@ void MergeCurves(std::vector<FitNode>& contour, const CurveMergeSettings& settin
         }
         s.to = {contour[k].x, contour[k].y};
         s.kind = contour[k].kind;
+        s.source = contour[k].source;
         segs.push_back(s);
     }
     const int m = int(segs.size());
     if (m < 2) return;
-    Merger merger(segs, settings);
-    // fewest[j]: fewest segments over the first j; from[j]: where the last of them starts.
-    std::vector<int> fewest(size_t(m) + 1, 0), from(size_t(m) + 1, 0);
-    std::vector<double> error(size_t(m) + 1, 0);
+    // Against the ink's edge when every on-curve node knows its place in the walk.
+    const int walked = edge ? int(edge->first.size()) - 1 : 0;
+    bool known = edge && edge->mids.size() >= 8 && contour.front().source >= 0 && contour.front().source < walked;
+    for (size_t k = 0; known && k < segs.size(); ++k) known = segs[k].source >= 0 && segs[k].source < walked;
+    Merger merger(segs, settings, known ? edge : nullptr, contour.front().source);
+    // A run that fits still fits without its first or last segment, near enough, so
+    // taking the longest run that fits from each start on gives the fewest runs. The
+    // longest is found by doubling the run and then halving the gap, a few fits each.
+    std::vector<int> ends;
     std::vector<Fitted> fitted(size_t(m) + 1);
-    for (int j = 1; j <= m; ++j) {
-        fewest[size_t(j)] = fewest[size_t(j) - 1] + 1;
-        from[size_t(j)] = j - 1;
-        error[size_t(j)] = error[size_t(j) - 1];
-        for (int i = j - 2; i >= 0 && j - i <= settings.maxRun; --i) {
-            // The run gains the join between segments i and i + 1.
-            if (segs[size_t(i)].EndDirection().Dot(segs[size_t(i) + 1].StartDirection()) <= settings.joinCosine) break;
-            Fitted f;
-            if (!merger.Fit(i, j, f)) break;
-            const int count = fewest[size_t(i)] + 1;
-            const double e = error[size_t(i)] + f.error;
-            if (count < fewest[size_t(j)] || (count == fewest[size_t(j)] && e < error[size_t(j)])) {
-                fewest[size_t(j)] = count;
-                error[size_t(j)] = e;
-                from[size_t(j)] = i;
-                fitted[size_t(j)] = f;
+    bool merged = false;
+    for (int start = 0; start < m;) {
+        int limit = std::min(m, start + settings.maxRun);
+        for (int k = start; k + 1 < limit; ++k)
+            if (segs[size_t(k)].EndDirection().Dot(segs[size_t(k) + 1].StartDirection()) <= settings.joinCosine) {
+                limit = k + 1;
+                break;
+            }
+        int good = start + 1, bad = limit + 1;
+        Fitted f;
+        for (int step = 1; good < limit; step *= 2) {
+            const int end = std::min(good + step, limit);
+            if (!merger.Fit(start, end, f)) {
+                bad = end;
+                break;
+            }
+            good = end;
+            fitted[size_t(end)] = f;
+        }
+        while (bad - good > 1) {
+            const int end = (good + bad) / 2;
+            if (merger.Fit(start, end, f)) {
+                good = end;
+                fitted[size_t(end)] = f;
+            } else {
+                bad = end;
             }
         }
+        merged = merged || good > start + 1;
+        ends.push_back(good);
+        start = good;
     }
-    if (fewest[size_t(m)] == m) return;
-    std::vector<int> ends;
-    for (int j = m; j > 0; j = from[size_t(j)]) ends.push_back(j);
-    std::reverse(ends.begin(), ends.end());
+    if (!merged) return;
     std::vector<FitNode> out;
     out.reserve(contour.size());
     out.push_back(contour.front());
-    auto push = [&](Vec2 p, int kind) { out.push_back(FitNode{float(p.x), float(p.y), kind}); };
+    auto push = [&](Vec2 p, int kind, int source = -1) { out.push_back(FitNode{float(p.x), float(p.y), kind, source}); };
     int at = 0;
     for (int j : ends) {
         if (j == at + 1) {
@@ -170,7 +207,7 @@ void MergeCurves(std::vector<FitNode>& contour, const CurveMergeSettings& settin
             push(fitted[size_t(j)].c1, kKindControl);
             push(fitted[size_t(j)].c2, kKindControl);
         }
-        push(segs[size_t(j) - 1].to, segs[size_t(j) - 1].kind);
+        push(segs[size_t(j) - 1].to, segs[size_t(j) - 1].kind, segs[size_t(j) - 1].source);
         at = j;
     }
     contour.swap(out);

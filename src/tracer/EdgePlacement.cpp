@@ -41,29 +41,42 @@ Line Fitted(const Moments& m, Vec2 origin, Vec2 chord) {
 
 }  // namespace
 
-std::vector<Vec2> PlaceOnEdges(const std::vector<TracePoint>& walk, const std::vector<int>& index, int step) {
+void FindEdgePoints(const std::vector<TracePoint>& walk, int step, EdgePoints& edge) {
+    const size_t n = walk.size();
+    edge.first.resize(n + 1);
+    edge.mids.resize(2 * n);
+    int* first = edge.first.data();
+    Vec2* mids = edge.mids.data();
+    int count = 0;
+    auto pair = [&](const TracePoint& p, const TracePoint& q) {
+        if (p.colour != q.colour && std::abs(p.x - q.x) + std::abs(p.y - q.y) == step)
+            mids[count++] = {(p.x + q.x) * 0.5, (p.y + q.y) * 0.5};
+    };
+    for (size_t j = 0; j < n; ++j) {
+        first[j] = count;
+        if (n < 2) continue;
+        pair(walk[j], walk[j + 1 < n ? j + 1 : j + 1 - n]);
+        if (n > 2) pair(walk[j], walk[j + 2 < n ? j + 2 : j + 2 - n]);
+    }
+    first[n] = count;
+    edge.mids.resize(size_t(count));
+}
+
+std::vector<Vec2> PlaceOnEdges(const std::vector<TracePoint>& walk, const std::vector<int>& index,
+                               const EdgePoints& edge, int step) {
     const size_t n = walk.size(), count = index.size();
     std::vector<Vec2> placed(count);
     for (size_t i = 0; i < count; ++i) placed[i] = {double(walk[size_t(index[i])].x), double(walk[size_t(index[i])].y)};
-    if (count < 3 || n < 3) return placed;
+    if (count < 3 || n < 3 || edge.first.size() != n + 1) return placed;
 
     // Line i runs from vertex i to vertex i + 1 (the last one back to the first, which
-    // is the walk's first point): the midpoints between walked points of different
-    // colour that are lattice neighbours, taken from the points of its stretch of the
-    // walk; the walk passes such a pair within two points of each other.
+    // is the walk's first point), through the edge points of its stretch of the walk.
     std::vector<Line> lines(count);
     for (size_t i = 0; i < count; ++i) {
         const size_t from = size_t(index[i]), to = i + 1 < count ? size_t(index[i + 1]) : n;
         const Vec2 origin = placed[i];
         Moments m;
-        for (size_t j = from; j < to; ++j) {
-            const TracePoint& p = walk[j];
-            for (size_t k = 1; k <= 2; ++k) {
-                const TracePoint& q = walk[(j + k) % n];
-                if (p.colour != q.colour && std::abs(p.x - q.x) + std::abs(p.y - q.y) == step)
-                    m.Add((p.x + q.x) / 2.0 - origin.x, (p.y + q.y) / 2.0 - origin.y);
-            }
-        }
+        for (int k = edge.first[from]; k < edge.first[to]; ++k) m.Add(edge.mids[size_t(k)].x - origin.x, edge.mids[size_t(k)].y - origin.y);
         lines[i] = Fitted(m, origin, placed[(i + 1) % count] - placed[i]);
     }
     const double reach = double(step);

@@ -11,7 +11,22 @@
 
 #include "TraceTypes.h"
 
+struct EdgePoints {
+    // The midpoints of the pixel edges between walked lattice points of different
+    // colour, in walk order.
+    std::vector<Vec2> mids;
+    // first[j]: how many of them come from walk positions before j (one entry a walked
+    // point, and one more for the whole walk).
+    std::vector<int> first;
+};
+
+// Fills edge from the walked boundary; the walk passes each pair of lattice neighbours
+// of different colour within two points of each other. Linear in the walk's length.
+void FindEdgePoints(const std::vector<TracePoint>& walk, int step, EdgePoints& edge);
+
 // walk: the boundary as walked; index[i]: the position in walk of polygon vertex i, in
-// increasing order from index[0] = 0. Linear in the walk's length. Returns one position per vertex, each within `step` (each way) of
-// its lattice point.
-std::vector<Vec2> PlaceOnEdges(const std::vector<TracePoint>& walk, const std::vector<int>& index, int step);
+// increasing order from index[0] = 0; edge: the walk's edge points. Linear in the walk's
+// length. Returns one position per vertex, each within `step` (each way) of its lattice
+// point.
+std::vector<Vec2> PlaceOnEdges(const std::vector<TracePoint>& walk, const std::vector<int>& index,
+                               const EdgePoints& edge, int step);

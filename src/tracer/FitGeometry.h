@@ -76,6 +76,27 @@ inline double NearerParameter(Vec2 p0, Vec2 p1, Vec2 p2, Vec2 p3, Vec2 point, do
     return dd > 1e-12 ? u + (point - Cubic(p0, p1, p2, p3, u)).Dot(d) / dd : u;
 }
 
+// A cubic in power form, p(u) = p0 + u (a + u (b + u c)), for evaluating it and its
+// derivative at many parameters in few operations.
+struct CubicPoly {
+    Vec2 p0, a, b, c;
+    CubicPoly(Vec2 q0, Vec2 q1, Vec2 q2, Vec2 q3)
+        : p0(q0), a((q1 - q0) * 3), b((q2 - q1 * 2 + q0) * 3), c(q3 - q2 * 3 + q1 * 3 - q0) {}
+    Vec2 At(double u) const { return p0 + (a + (b + c * u) * u) * u; }
+    Vec2 Derivative(double u) const { return a + (b * 2 + c * (3 * u)) * u; }
+    // u moved one Newton step towards the place nearest to point.
+    double Step(Vec2 point, double u) const {
+        const Vec2 d = Derivative(u);
+        const double dd = d.Dot(d);
+        return dd > 1e-12 ? u + (point - At(u)).Dot(d) / dd : u;
+    }
+    // The same, kept within [0, 1].
+    double Nearer(Vec2 point, double u) const {
+        const double v = Step(point, u);
+        return v < 0 ? 0 : (v > 1 ? 1 : v);
+    }
+};
+
 // Makes a handle at an extreme vertex horizontal (maxima and minima in y) or vertical.
 inline void AlignToExtreme(Vec2& handle, int kind) {
     if (kind == kKindMaxY || kind == kKindMinY) handle.y = 0;

@@ -50,6 +50,8 @@ struct TraceVertex {
     int colour = 0;
     // How far vertices removed from the edge to the next vertex lay from it, at most.
     float drift = 0;
+    // Where in the walked boundary the vertex was taken from; -1 when unknown.
+    int source = -1;
     Vec2 Pos() const { return {x, y}; }
     void SetPos(Vec2 p) {
         x = float(p.x);
@@ -70,6 +72,9 @@ struct FitNode {
     float x = 0;
     float y = 0;
     int kind = kKindPlain;
+    // For an on-curve node from a polygon vertex, the vertex's place in the walked
+    // boundary; -1 otherwise.
+    int source = -1;
 };
 
 // A doubly linked list over a pool; id 0 is the sentinel. Ids of erased items are not

@@ -9,6 +9,7 @@
 #include "CurveMerging.h"
 #include "DiagonalJoin.h"
 #include "EdgePlacement.h"
+#include "EdgeRefit.h"
 #include "Error.h"
 
 namespace {
@@ -23,6 +24,7 @@ TraceSettings SettingsFrom(const TraceParams& p) {
                                                                                 : kTraceLines;
     s.cornerThreshold = s.curveMode == kTraceLines ? 2.0 : 0.1;
     s.tolerance = double(p.fitTolerance);
+    s.meanTolerance = double(p.fitMeanTolerance);
     s.sinStraighten = std::sin(double(p.straightenAngle) * kDegree);
     // A step below one pixel would never move the scan on.
     s.step = double(p.step < 1 ? 1 : p.step);
@@ -39,8 +41,11 @@ public:
           m_settings(SettingsFrom(params)),
           m_dScale(double(params.outputScale)),
           m_bJoinDiagonals(params.joinDiagonals),
+          m_bRefit(params.refitToEdges && params.edgePlacement && m_settings.curveMode == kTraceCubic),
           m_fitter(m_settings) {
         m_merge.tolerance = double(params.mergeTolerance);
+        m_merge.meanTolerance = double(params.mergeMeanTolerance);
+        m_merge.onEdge = params.edgePlacement;
     }
 
     std::unique_ptr<Outline> Run(const MonoBitmap& picture) {
@@ -67,15 +72,21 @@ private:
         m_vertices.Clear();
         m_vertices.Reserve(points.size());
         std::vector<Vec2> placed;
-        if (m_settings.edgePlacement && walker.VertexIndices().size() == points.size())
-            placed = PlaceOnEdges(walker.Walked(), walker.VertexIndices(), int(m_settings.step));
+        m_edge.mids.clear();
+        m_edge.first.clear();
+        if (m_settings.edgePlacement && walker.VertexIndices().size() == points.size()) {
+            FindEdgePoints(walker.Walked(), int(m_settings.step), m_edge);
+            placed = PlaceOnEdges(walker.Walked(), walker.VertexIndices(), m_edge, int(m_settings.step));
+        }
         const TracePoint* previous = nullptr;
         for (size_t i = 0; i < points.size(); ++i) {
             const TracePoint& p = points[i];
             if (previous && previous->x == p.x && previous->y == p.y) continue;
             previous = &p;
             Vec2 at = placed.empty() ? Vec2{double(p.x), double(p.y)} : placed[i];
-            m_vertices.PushBack(TraceVertex{float(at.x), float(at.y), kKindOther, p.colour});
+            TraceVertex vertex{float(at.x), float(at.y), kKindOther, p.colour};
+            if (!placed.empty()) vertex.source = walker.VertexIndices()[i];
+            m_vertices.PushBack(vertex);
         }
         // The polygon is cyclic: a last vertex on the first one's place is not an edge.
         if (m_vertices.Count() > 1 && previous->x == points.front().x && previous->y == points.front().y)
@@ -86,7 +97,9 @@ private:
         m_contour.clear();
         m_fitter.Fit(m_vertices, m_contour);
         if (m_contour.empty()) return;
-        if (m_merge.tolerance > 0 && m_settings.curveMode == kTraceCubic) MergeCurves(m_contour, m_merge);
+        if (m_merge.tolerance > 0 && m_settings.curveMode == kTraceCubic)
+            MergeCurves(m_contour, m_merge, m_merge.onEdge && !m_edge.mids.empty() ? &m_edge : nullptr);
+        if (m_bRefit) RefitToEdges(m_contour, m_edge);
         // The walk runs clockwise around ink; outer contours are turned round so that
         // they come out counter-clockwise and holes clockwise.
         if (!hole) {
@@ -152,10 +165,12 @@ private:
     TraceSettings m_settings;
     double m_dScale;
     bool m_bJoinDiagonals;
+    bool m_bRefit;
     ContourFitter m_fitter;
     CurveMergeSettings m_merge;
     LinkedPool<TraceVertex> m_vertices;
     std::vector<FitNode> m_contour;
+    EdgePoints m_edge;
     std::vector<FitNode> m_output;
 };
 
@@ -164,8 +179,11 @@ private:
 void FaithfulTracing(TraceParams& params, int width, int height) {
     params.edgePlacement = true;
     params.joinDiagonals = true;
-    params.fitTolerance = 0.25f;
-    params.mergeTolerance = 0.35f;
+    params.fitTolerance = 0.75f;
+    params.fitMeanTolerance = 0.2f;
+    params.mergeTolerance = 1.0f;
+    params.mergeMeanTolerance = 0.25f;
+    params.refitToEdges = true;
     params.straightenAngle = 0;
     params.extremePoints = 0;
     params.curveMode = kTraceCubic;

@@ -17,6 +17,9 @@ struct TraceParams {
     int step = 1;
     // Largest allowed distance between a fitted curve and the polygon points it replaces.
     float fitTolerance = 1.0f;
+    // Positive: their mean distance from the curve must stay within this too, so that a
+    // curve may pass a lone ragged bump of the edge without following it.
+    float fitMeanTolerance = 0.0f;
     // Bends shallower than this many degrees between diagonal edges are straightened.
     int straightenAngle = 3;
     int curveMode = kTraceCubic;
@@ -37,6 +40,12 @@ struct TraceParams {
     // angle become one cubic wherever it stays within this many pixels of them (see
     // CurveMerging.h). Meant for faithful tracing too.
     float mergeTolerance = 0.0f;
+    // Positive: the merged cubic's mean distance from them must stay within this too.
+    // With edge placement, both are measured against the ink's edge itself.
+    float mergeMeanTolerance = 0.0f;
+    // After merging, each cubic takes the handle lengths that bring it nearest to the
+    // ink's edge itself (see EdgeRefit.h). Needs edge placement and cubic curves.
+    bool refitToEdges = false;
     // Factor applied to tracer coordinates when the outline is written.
     float outputScale = 1.0f;
     // Polled once per contour with (0, 0); a nonzero answer ends the trace with it.
@@ -48,8 +57,10 @@ struct TraceParams {
 };
 
 // Settings for the faithful tracing of a width x height picture: ink touching at corners
-// joined, vertices on the ink's edge, no straightening, a fit tolerance of 0.25 pixel,
-// runs merged within 0.35 pixel, no forced extreme points, and coordinates in quarter
+// joined, vertices on the ink's edge, no straightening, curves fitted within 0.75 pixel
+// of the polygon and 0.2 pixel of it on average, runs merged where one cubic stays
+// within a pixel of the ink's edge and a quarter pixel of it on average, handles
+// refitted to the ink's edge, no forced extreme points, and coordinates in quarter
 // pixels (halves or whole pixels when the picture is too large for the outline's range),
 // so the outline's units per pixel are params.outputScale afterwards. The other fields
 // are left as they are.
