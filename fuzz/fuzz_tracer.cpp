@@ -1,5 +1,6 @@
-// Feeds arbitrary small pictures and settings to trace: it must not crash or hang, must
-// succeed, and every contour it returns must be closed on its start point.
+// Feeds arbitrary small pictures and settings (the classic ones and the faithful ones)
+// to trace: it must not crash or hang, must succeed, and every contour it returns must
+// be closed on its start point.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -59,6 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p.step = 1 + ((flags >> 1) & 1) * ((flags >> 2) & 3);
     p.straightenAngle = (flags >> 4) * 2;
     p.fitTolerance = (mode >> 2) & 1 ? 0.5f : 1.0f;
+    // The document's settings: edge points, merging against them and the refit.
+    if ((mode >> 3) & 1) FaithfulTracing(p, w, h);
     Require(trace(&p) == 0);
     Require(p.result != nullptr);
     CheckClosed(*p.result);

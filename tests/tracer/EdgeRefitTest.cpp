@@ -176,8 +176,11 @@ TEST(CurveMerging, JudgedAgainstTheEdgeAWobblyPolygonBecomesCubicsNearTheEdge) {
     EXPECT_LT(WorstRadialError(onEdge, r), 0.45);
     EXPECT_GT(WorstRadialError(onPolygon, r), WorstRadialError(onEdge, r) + 0.1);
     // The merged nodes keep their places in the walk, for the refit after.
-    for (const FitNode& n : onEdge)
-        if (n.kind != kKindControl) EXPECT_GE(n.source, 0);
+    for (const FitNode& n : onEdge) {
+        if (n.kind != kKindControl) {
+            EXPECT_GE(n.source, 0);
+        }
+    }
     // A mean bound below the wobble's own keeps every vertex.
     std::vector<FitNode> tight = polygon;
     s.meanTolerance = 0.1;
