@@ -69,6 +69,45 @@ std::vector<QPointD> TryPieces(const Cubic& c, int n) {
     return ctrl;
 }
 
+// Parameters strictly inside (0, 1) where the cubic turns in x or in y, in order: the
+// roots of the derivative's components, a t^2 + b t + c with a = d1 - 2 d2 + d3,
+// b = 2 (d2 - d1), c = d1 for the control differences d1, d2, d3.
+std::vector<double> TurningParameters(const Cubic& c) {
+    std::vector<double> ts;
+    auto roots = [&](double d1, double d2, double d3) {
+        const double a = d1 - 2 * d2 + d3, b = 2 * (d2 - d1), k = d1;
+        auto take = [&](double t) {
+            if (t > 1e-3 && t < 1 - 1e-3) ts.push_back(t);
+        };
+        if (std::fabs(a) < 1e-12) {
+            if (std::fabs(b) > 1e-12) take(-k / b);
+            return;
+        }
+        const double disc = b * b - 4 * a * k;
+        if (disc < 0) return;
+        const double r = std::sqrt(disc);
+        take((-b - r) / (2 * a));
+        take((-b + r) / (2 * a));
+    };
+    roots(c.p1.x - c.p0.x, c.p2.x - c.p1.x, c.p3.x - c.p2.x);
+    roots(c.p1.y - c.p0.y, c.p2.y - c.p1.y, c.p3.y - c.p2.y);
+    std::sort(ts.begin(), ts.end());
+    // Turns closer than this to each other are one place.
+    ts.erase(std::unique(ts.begin(), ts.end(), [](double a, double b) { return b - a < 1e-3; }), ts.end());
+    return ts;
+}
+
+// The part of c over [t0, t1], by de Casteljau.
+Cubic Part(const Cubic& c, double t0, double t1) {
+    auto split = [](const Cubic& k, double t, bool keepLeft) {
+        const QPointD a = k.p0 + t * (k.p1 - k.p0), b = k.p1 + t * (k.p2 - k.p1), d = k.p2 + t * (k.p3 - k.p2);
+        const QPointD ab = a + t * (b - a), bd = b + t * (d - b), m = ab + t * (bd - ab);
+        return keepLeft ? Cubic{k.p0, a, ab, m} : Cubic{m, bd, d, k.p3};
+    };
+    Cubic right = t0 > 0 ? split(c, t0, false) : c;
+    return t1 < 1 ? split(right, (t1 - t0) / (1 - t0), true) : right;
+}
+
 int16_t ToInt16(double v, bool& overflow) {
     if (v < -32768 || v > 32767) {
         overflow = true;
@@ -159,12 +198,24 @@ QuadraticGlyph ConvertToQuadratic(const GlyphOutline& source, int unitsPerEm) {
                 break;
             }
             case kNodeCubic: {
+                // Split where the curve turns in x or y, so that every extreme is an
+                // on-curve point and the glyph's box, taken over its points, is the
+                // ink's own.
                 QPointD end = scaled(nd.point(0));
-                for (QPointD q : CubicToQuadraticControls(last, scaled(nd.point(1)),
-                                                          scaled(nd.point(2)), end))
-                    collect(q.x, q.y, false);
-                collect(end.x, end.y, true);
-                last = end;
+                const Cubic whole{last, scaled(nd.point(1)), scaled(nd.point(2)), end};
+                double from = 0;
+                std::vector<double> cuts = TurningParameters(whole);
+                cuts.push_back(1);
+                for (double to : cuts) {
+                    Cubic piece = Part(whole, from, to);
+                    piece.p0 = last;
+                    piece.p3 = to < 1 ? Rounded(piece.p3) : end;
+                    for (QPointD q : CubicToQuadraticControls(piece.p0, piece.p1, piece.p2, piece.p3))
+                        collect(q.x, q.y, false);
+                    collect(piece.p3.x, piece.p3.y, true);
+                    last = piece.p3;
+                    from = to;
+                }
                 break;
             }
             default:

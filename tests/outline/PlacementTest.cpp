@@ -150,6 +150,35 @@ TEST(QuadraticConversion, ScalesToTheFontEmAndReversesDirection) {
     EXPECT_TRUE(ConvertToQuadratic(g, 65535).overflow);   // 64000 does not
 }
 
+TEST(QuadraticConversion, ACurveTurnsOnCurvePointsAtItsExtremes) {
+    // One arch from (0, 0) to (1000, 0) whose top, at y = 750, lies between its ends; its
+    // controls stand at y = 1000. Closed by a line back along the base.
+    GlyphOutline g;
+    g.appendMove({0, 0});
+    g.appendCubic({1000, 0}, {0, 1000}, {1000, 1000});
+    g.appendLine({0, 0});
+    QuadraticGlyph q = ConvertToQuadratic(g, 2048);
+    ASSERT_EQ(q.contours.size(), 1u);
+    EXPECT_EQ(q.yMax, 750);  // the ink's top, not the controls'
+    EXPECT_EQ(q.xMin, 0);
+    EXPECT_EQ(q.xMax, 1000);
+    bool topOnCurve = false;
+    for (const QuadPoint& p : q.contours[0]) {
+        EXPECT_LE(p.y, 750);
+        topOnCurve = topOnCurve || (p.flags == kQuadOnCurve && p.x == 500 && p.y == 750);
+    }
+    EXPECT_TRUE(topOnCurve);
+    // A curve with its extremes at its ends gains no points.
+    GlyphOutline quarter;
+    quarter.appendMove({0, 0});
+    quarter.appendCubic({1000, 1000}, {552, 0}, {1000, 448});
+    quarter.appendLine({0, 0});
+    QuadraticGlyph plain = ConvertToQuadratic(quarter, 2048);
+    int onCurve = 0;
+    for (const QuadPoint& p : plain.contours[0]) onCurve += p.flags == kQuadOnCurve;
+    EXPECT_EQ(onCurve, 3);
+}
+
 TEST(QuadraticConversion, ShortContoursAreDroppedAndEmptyGlyphHasZeroBox) {
     GlyphOutline g;
     g.appendMove({5, 5});
