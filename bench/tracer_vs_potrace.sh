@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Side by side with potrace (Debian package potrace, default settings) on the signature
 # set of tests/tracer/SignatureSet.h, written as PBM by bench_tracer: time, segments and
-# fidelity for our default tracing, our faithful tracing and potrace.
+# fidelity for our classic tracing (TraceParams as it comes), our faithful tracing (the
+# document's) and potrace.
 #
 #   bench/tracer_vs_potrace.sh [path/to/bench_tracer] [runs]
 #
 # Times are medians of `runs`: ours in process (the picture already in memory) and as a
-# whole process (`penmark trace` of the same picture as TIFF to SVG, when the CLI is built beside the
-# benchmark), potrace as a whole command (reading the PBM and writing SVG); "net" takes
+# whole process (`penmark trace` of the same picture as TIFF to SVG, the faithful
+# tracing, when the CLI is built beside the benchmark), potrace as a whole command (reading the PBM and writing SVG); "net" takes
 # off potrace's own start-up, timed on a 1 x 1 picture.
 # Segments: our line and curve nodes; potrace's SVG path segments (l and c groups).
 # IoU: the filled tracing against the picture's ink at 4x supersampling, each tracing at
@@ -41,8 +42,8 @@ startup = median_ms(["potrace", "-s", f"{folder}/tiny.pbm", "-o", f"{folder}/tin
 have_cli = os.access(cli, os.X_OK)
 
 print(f"potrace start-up on a 1 x 1 picture: {startup:.2f} ms; medians of {runs} runs")
-print("| picture | IoU default / faithful / potrace | segments default / faithful / potrace "
-      "| in-process ms default / faithful | potrace ms (net) |" + (" penmark trace ms |" if have_cli else ""))
+print("| picture | IoU classic / faithful / potrace | segments classic / faithful / potrace "
+      "| in-process ms classic / faithful | potrace ms (net) |" + (" penmark trace ms |" if have_cli else ""))
 print("|---|---|---|---|---|" + ("---|" if have_cli else ""))
 for line in open(f"{folder}/ours.txt"):
     pbm, name, ms0, seg0, iou0, ms1, seg1, iou1 = line.rstrip("\n").split("\t")

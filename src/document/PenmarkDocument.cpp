@@ -174,16 +174,14 @@ int TraceErrorStringId(int code) {
 
 bool CPenmarkDocument::TraceSelection() {
     std::unique_ptr<MonoImage> selection;
-    TraceParams params;  // step 1, tolerance 1.0, 3 degrees, cubic curves, extremes, scale 1
+    TraceParams params;
     int code = 0;
     try {
         if (!m_rcInk.IsEmpty() && m_pImage) selection = m_pImage->Crop(m_rcInk);
         params.step = 1;
-        params.fitTolerance = 1.0f;
-        params.straightenAngle = 3;
-        params.curveMode = kTraceCubic;
-        params.extremePoints = 1;
-        params.outputScale = 1.0f;
+        // The faithful settings follow the ink more closely than the classic ones in
+        // fewer segments; placement scales the outline, so its finer units do not matter.
+        if (selection) FaithfulTracing(params, selection->width, selection->height);
         params.progress = ThrottledProgress(m_services.progress);
         params.image = selection.get();
         code = trace(&params);
