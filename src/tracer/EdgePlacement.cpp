@@ -44,22 +44,22 @@ Line Fitted(const Moments& m, Vec2 origin, Vec2 chord) {
 void FindEdgePoints(const std::vector<TracePoint>& walk, int step, EdgePoints& edge) {
     const size_t n = walk.size();
     edge.first.resize(n + 1);
-    edge.mids.resize(2 * n);
+    // About one edge point a walked point; reserved, not filled, so that no page is
+    // touched before it is needed.
+    edge.mids.clear();
+    edge.mids.reserve(n + 8);
     int* first = edge.first.data();
-    Vec2* mids = edge.mids.data();
-    int count = 0;
     auto pair = [&](const TracePoint& p, const TracePoint& q) {
         if (p.colour != q.colour && std::abs(p.x - q.x) + std::abs(p.y - q.y) == step)
-            mids[count++] = {(p.x + q.x) * 0.5, (p.y + q.y) * 0.5};
+            edge.mids.push_back({(p.x + q.x) * 0.5, (p.y + q.y) * 0.5});
     };
     for (size_t j = 0; j < n; ++j) {
-        first[j] = count;
+        first[j] = int(edge.mids.size());
         if (n < 2) continue;
         pair(walk[j], walk[j + 1 < n ? j + 1 : j + 1 - n]);
         if (n > 2) pair(walk[j], walk[j + 2 < n ? j + 2 : j + 2 - n]);
     }
-    first[n] = count;
-    edge.mids.resize(size_t(count));
+    first[n] = int(edge.mids.size());
 }
 
 std::vector<Vec2> PlaceOnEdges(const std::vector<TracePoint>& walk, const std::vector<int>& index,
