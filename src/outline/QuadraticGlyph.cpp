@@ -98,7 +98,7 @@ std::vector<double> TurningParameters(const Cubic& c) {
 }
 
 // The part of c over [t0, t1], by de Casteljau.
-Cubic Part(const Cubic& c, double t0, double t1) {
+Cubic Stretch(const Cubic& c, double t0, double t1) {
     auto split = [](const Cubic& k, double t, bool keepLeft) {
         const QPointD a = k.p0 + t * (k.p1 - k.p0), b = k.p1 + t * (k.p2 - k.p1), d = k.p2 + t * (k.p3 - k.p2);
         const QPointD ab = a + t * (b - a), bd = b + t * (d - b), m = ab + t * (bd - ab);
@@ -207,7 +207,7 @@ QuadraticGlyph ConvertToQuadratic(const GlyphOutline& source, int unitsPerEm) {
                 std::vector<double> cuts = TurningParameters(whole);
                 cuts.push_back(1);
                 for (double to : cuts) {
-                    Cubic piece = Part(whole, from, to);
+                    Cubic piece = Stretch(whole, from, to);
                     piece.p0 = last;
                     piece.p3 = to < 1 ? Rounded(piece.p3) : end;
                     for (QPointD q : CubicToQuadraticControls(piece.p0, piece.p1, piece.p2, piece.p3))

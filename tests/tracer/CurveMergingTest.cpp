@@ -1,4 +1,4 @@
-// The two steps faithful tracing adds around the Part's stages: joining ink that touches
+// The two steps faithful tracing adds around the classic stages: joining ink that touches
 // at corners before the walk, and merging runs of fitted segments into single cubics.
 #include <gtest/gtest.h>
 
