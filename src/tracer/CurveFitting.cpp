@@ -36,10 +36,14 @@ void ContourFitter::FitRuns(std::vector<FitNode>& out) {
             if (fit.ok || run.size() == 1) break;
             // Cut the run at the worst vertex, or drop its last edge.
             int dropLast = m_segs[run[run.size() - 2]].end;
-            bool inside = false;
+            size_t at = run.size();  // edges the cut run keeps
             for (size_t i = 0; i + 1 < run.size(); ++i)
-                inside = inside || m_segs[run[i]].end == fit.splitVertex;
-            stop = fit.splitVertex && inside ? fit.splitVertex : dropLast;
+                if (fit.splitVertex && m_segs[run[i]].end == fit.splitVertex) at = i + 1;
+            stop = at < run.size() ? fit.splitVertex : dropLast;
+            // On the ink's edge, each cut takes at least a quarter of a long run, so that
+            // a start costs a few fits even where the worst vertex is always near the end.
+            const size_t most = run.size() - std::max<size_t>(1, run.size() / 4);
+            if (m_set.edgePlacement && std::min(at, run.size() - 1) > most) stop = m_segs[run[most - 1]].end;
         }
         const TraceSegment& last = m_segs[run.back()];
         if (fit.ok) {
