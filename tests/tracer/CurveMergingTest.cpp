@@ -82,29 +82,9 @@ std::vector<FitNode> Polyline(const std::vector<Vec2>& pts) {
     return c;
 }
 
-int Segments(const std::vector<FitNode>& c) {
-    int n = 0;
-    for (size_t i = 1; i < c.size(); ++i) n += c[i].kind != kKindControl;
-    return n;
-}
+using trace_test::WorstRadialError;
 
-// Largest distance of the merged contour's curve points from the circle of radius r.
-double WorstRadialError(const std::vector<FitNode>& c, double r) {
-    double worst = 0;
-    Vec2 at{c[0].x, c[0].y};
-    for (size_t i = 1; i < c.size(); ++i) {
-        if (c[i].kind == kKindControl) {
-            Vec2 c1{c[i].x, c[i].y}, c2{c[i + 1].x, c[i + 1].y}, end{c[i + 2].x, c[i + 2].y};
-            for (int k = 0; k <= 20; ++k)
-                worst = std::max(worst, std::fabs(fitgeom::Cubic(at, c1, c2, end, k / 20.0).Length() - r));
-            at = end;
-            i += 2;
-        } else {
-            at = Vec2{c[i].x, c[i].y};
-        }
-    }
-    return worst;
-}
+using trace_test::FitSegments;
 
 }  // namespace
 
@@ -120,7 +100,7 @@ TEST(CurveMerging, ACircleOfShortEdgesBecomesAFewCubicsOnIt) {
     s.tolerance = 0.2;
     MergeCurves(c, s);
     // Runs of at most 24 edges, each a quarter circle at most: 5 or 6 cubics.
-    EXPECT_LE(Segments(c), 6);
+    EXPECT_LE(FitSegments(c), 6);
     EXPECT_LT(WorstRadialError(c, r), 0.25);
     EXPECT_EQ(c.front().kind, kKindStart);
     EXPECT_EQ(c.back().x, c.front().x);
@@ -142,10 +122,10 @@ TEST(CurveMerging, CornersAndBumpsBeyondTheToleranceStay) {
     s.joinCosine = 0.5;
     s.tolerance = 0.2;
     MergeCurves(tight, s);
-    EXPECT_EQ(Segments(tight), 6);
+    EXPECT_EQ(FitSegments(tight), 6);
     s.tolerance = 2;
     MergeCurves(loose, s);
-    EXPECT_LT(Segments(loose), 6);
+    EXPECT_LT(FitSegments(loose), 6);
 }
 
 TEST(CurveMerging, QuadraticContoursAreLeftAlone) {

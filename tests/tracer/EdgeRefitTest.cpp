@@ -13,6 +13,7 @@
 #include "EdgeRefit.h"
 #include "FitGeometry.h"
 #include "TraceFixtures.h"
+#include "TraceTestUtil.h"
 
 using namespace trace_fixtures;
 
@@ -46,30 +47,9 @@ std::vector<FitNode> PolygonOn(const EdgePoints& e, int every, double wobble) {
     return c;
 }
 
-int Segments(const std::vector<FitNode>& c) {
-    int n = 0;
-    for (size_t i = 1; i < c.size(); ++i) n += c[i].kind != kKindControl;
-    return n;
-}
+using trace_test::WorstRadialError;
 
-// Largest distance of the contour's course from the circle of radius r.
-double WorstRadialError(const std::vector<FitNode>& c, double r) {
-    double worst = 0;
-    Vec2 at{c[0].x, c[0].y};
-    for (size_t i = 1; i < c.size(); ++i) {
-        const bool cubic = c[i].kind == kKindControl;
-        const Vec2 c1{c[i].x, c[i].y}, c2 = cubic ? Vec2{c[i + 1].x, c[i + 1].y} : c1;
-        const Vec2 end = cubic ? Vec2{c[i + 2].x, c[i + 2].y} : c1;
-        for (int k = 0; k <= 20; ++k) {
-            const double u = k / 20.0;
-            const Vec2 p = cubic ? fitgeom::Cubic(at, c1, c2, end, u) : at + (end - at) * u;
-            worst = std::max(worst, std::fabs(p.Length() - r));
-        }
-        at = end;
-        if (cubic) i += 2;
-    }
-    return worst;
-}
+using trace_test::FitSegments;
 
 // A contour of four quarter-circle cubics from node 0 to the edge points 0, q, 2q, 3q,
 // with tangents along the circle and handles `factor` times the right length.
@@ -172,7 +152,7 @@ TEST(CurveMerging, JudgedAgainstTheEdgeAWobblyPolygonBecomesCubicsNearTheEdge) {
     std::vector<FitNode> onPolygon = polygon, onEdge = polygon;
     MergeCurves(onPolygon, s);
     MergeCurves(onEdge, s, &edge);
-    EXPECT_LE(Segments(onEdge), 6);
+    EXPECT_LE(FitSegments(onEdge), 6);
     EXPECT_LT(WorstRadialError(onEdge, r), 0.45);
     EXPECT_GT(WorstRadialError(onPolygon, r), WorstRadialError(onEdge, r) + 0.1);
     // The merged nodes keep their places in the walk, for the refit after.
@@ -185,5 +165,5 @@ TEST(CurveMerging, JudgedAgainstTheEdgeAWobblyPolygonBecomesCubicsNearTheEdge) {
     std::vector<FitNode> tight = polygon;
     s.meanTolerance = 0.1;
     MergeCurves(tight, s, &edge);
-    EXPECT_EQ(Segments(tight), Segments(polygon));
+    EXPECT_EQ(FitSegments(tight), FitSegments(polygon));
 }

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "FitGeometry.h"
 #include "OutlineRaster.h"
 #include "TraceFixtures.h"
 #include "Tracer.h"
@@ -79,6 +82,33 @@ inline std::unique_ptr<MonoBitmap> Rasterized(const Outline& o, int w, int h) {
     rp.offsetX = rp.offsetY = 0.5;
     RasterizeOutline(o, w, h, *out, rp);
     return out;
+}
+
+// Segments of a fitted contour: every node after the start but the controls.
+inline int FitSegments(const std::vector<FitNode>& c) {
+    int n = 0;
+    for (size_t i = 1; i < c.size(); ++i) n += c[i].kind != kKindControl;
+    return n;
+}
+
+// Largest distance of a fitted contour's course (lines and cubics, sampled) from the
+// circle of radius r about the origin.
+inline double WorstRadialError(const std::vector<FitNode>& c, double r) {
+    double worst = 0;
+    Vec2 at{c[0].x, c[0].y};
+    for (size_t i = 1; i < c.size(); ++i) {
+        const bool cubic = c[i].kind == kKindControl;
+        const Vec2 c1{c[i].x, c[i].y}, c2 = cubic ? Vec2{c[i + 1].x, c[i + 1].y} : c1;
+        const Vec2 end = cubic ? Vec2{c[i + 2].x, c[i + 2].y} : c1;
+        for (int k = 0; k <= 20; ++k) {
+            const double u = k / 20.0;
+            const Vec2 p = cubic ? fitgeom::Cubic(at, c1, c2, end, u) : at + (end - at) * u;
+            worst = std::max(worst, std::fabs(p.Length() - r));
+        }
+        at = end;
+        if (cubic) i += 2;
+    }
+    return worst;
 }
 
 }  // namespace trace_test
