@@ -45,17 +45,6 @@ void Sample(const Segment& s, std::vector<Vec2>& points) {
     for (int k = 1; k <= count; ++k) points.push_back(s.At(double(k) / count));
 }
 
-// The ink's edge points between walk places a and b (pairs averaged), in order.
-void EdgeSamples(const EdgePoints& edge, int a, int b, std::vector<Vec2>& points) {
-    const size_t n = edge.mids.size();
-    const size_t from = size_t(edge.first[size_t(a)]), to = size_t(edge.first[size_t(b)]);
-    const size_t count = (to + n - from) % n;
-    for (size_t k = 0; k < count; k += 2) {
-        const Vec2 p = edge.mids[(from + k) % n];
-        points.push_back(k + 1 < count ? (p + edge.mids[(from + k + 1) % n]) * 0.5 : p);
-    }
-}
-
 class Merger {
 public:
     Merger(const std::vector<Segment>& segments, const CurveMergeSettings& settings, const EdgePoints* edge, int startSource)
@@ -66,7 +55,8 @@ public:
         int source = startSource;
         for (const Segment& seg : segments) {
             if (edge) {
-                EdgeSamples(*edge, source, seg.source, m_points);
+                AppendPairedEdgePoints(*edge, size_t(edge->first[size_t(source)]), size_t(edge->first[size_t(seg.source)]),
+                                       m_points);
                 m_points.push_back(seg.to);
                 source = seg.source;
             } else {

@@ -62,6 +62,16 @@ void FindEdgePoints(const std::vector<TracePoint>& walk, int step, EdgePoints& e
     first[n] = int(edge.mids.size());
 }
 
+void AppendPairedEdgePoints(const EdgePoints& edge, size_t from, size_t to, std::vector<Vec2>& points) {
+    const size_t n = edge.mids.size();
+    if (n == 0) return;
+    const size_t count = (to + n - from) % n;
+    for (size_t k = 0; k < count; k += 2) {
+        const Vec2 p = edge.mids[(from + k) % n];
+        points.push_back(k + 1 < count ? (p + edge.mids[(from + k + 1) % n]) * 0.5 : p);
+    }
+}
+
 std::vector<Vec2> PlaceOnEdges(const std::vector<TracePoint>& walk, const std::vector<int>& index,
                                const EdgePoints& edge, int step) {
     const size_t n = walk.size(), count = index.size();

@@ -24,6 +24,11 @@ struct EdgePoints {
 // of different colour within two points of each other. Linear in the walk's length.
 void FindEdgePoints(const std::vector<TracePoint>& walk, int step, EdgePoints& edge);
 
+// Appends the edge points with indices from `from` up to `to` (cyclic, `to` left out) to
+// points, each two taken as their middle: that keeps a staircase's horizontal and
+// vertical steps in balance at half the points.
+void AppendPairedEdgePoints(const EdgePoints& edge, size_t from, size_t to, std::vector<Vec2>& points);
+
 // walk: the boundary as walked; index[i]: the position in walk of polygon vertex i, in
 // increasing order from index[0] = 0; edge: the walk's edge points. Linear in the walk's
 // length. Returns one position per vertex, each within `step` (each way) of its lattice

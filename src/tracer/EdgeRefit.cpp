@@ -38,28 +38,24 @@ void Reproject(Vec2 p0, Vec2 c1, Vec2 c2, Vec2 p3, const std::vector<Vec2>& poin
 
 class Refitter {
 public:
-    explicit Refitter(const std::vector<Vec2>& mids) : m_mids(mids) {}
+    explicit Refitter(const EdgePoints& edge) : m_edge(edge) {}
 
     // The cubic p0 c1 c2 p3 over the edge points from index `from` up to `to` (cyclic,
     // `to` left out).
     void Refit(Vec2 p0, Vec2& c1, Vec2& c2, Vec2 p3, size_t from, size_t to) {
-        const size_t n = m_mids.size();
+        const size_t n = m_edge.mids.size();
         const size_t count = (to + n - from) % n;
         if (count < 3) return;
         const Vec2 t1 = ScaledTo(c1 - p0, 1), t2 = ScaledTo(c2 - p3, 1);
         if (t1.Length() == 0 || t2.Length() == 0) return;
         m_points.clear();
         m_u.clear();
+        AppendPairedEdgePoints(m_edge, from, to, m_points);
         // Parameters first by length along the points.
         double along = 0;
         Vec2 previous = p0;
-        // One point for each two edge points: their middle, which keeps a staircase's
-        // horizontal and vertical steps in balance at half the cost.
-        for (size_t k = 0; k < count; k += 2) {
-            const Vec2 a = m_mids[(from + k) % n];
-            const Vec2 q = k + 1 < count ? (a + m_mids[(from + k + 1) % n]) * 0.5 : a;
+        for (const Vec2& q : m_points) {
             along += (q - previous).Length();
-            m_points.push_back(q);
             m_u.push_back(along);
             previous = q;
         }
@@ -90,7 +86,7 @@ public:
     }
 
 private:
-    const std::vector<Vec2>& m_mids;
+    const EdgePoints& m_edge;
     std::vector<Vec2> m_points;
     std::vector<double> m_u, m_oldU;
 };
@@ -103,7 +99,7 @@ void RefitToEdges(std::vector<FitNode>& contour, const EdgePoints& edge) {
     auto place = [&](const FitNode& node) {
         return node.source >= 0 && node.source < walked ? edge.first[size_t(node.source)] : -1;
     };
-    Refitter refitter(edge.mids);
+    Refitter refitter(edge);
     for (size_t k = 1; k < contour.size(); ++k) {
         const bool cubic = contour[k].kind == kKindControl && k + 2 < contour.size() && contour[k + 1].kind == kKindControl;
         const size_t end = cubic ? k + 2 : k;
