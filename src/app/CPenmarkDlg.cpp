@@ -122,9 +122,17 @@ void CPenmarkDlg::UpdateButtons(CWizardPage* page) {
     if (!page) page = ActivePage();
     int flags = page ? page->GetWizardButtons() : 3;
     if (flags != m_nLastButtons) m_nLastButtons = flags;
-    // Next and Finish follow the page's completeness; Back is set after the wizard's own
-    // refresh, which would otherwise enable it whenever there is a page to go back to.
-    if (page) emit page->completeChanged();
+    // Next and Finish follow the page's completeness. The wizard's own refresh hides and
+    // shows the whole page (closing any open drop-down list or tooltip), so it runs only
+    // when the completeness changed, never on a refresh that finds nothing new. Back is
+    // set after it, since the wizard would otherwise enable it whenever there is a page
+    // to go back to.
+    bool complete = page && page->isComplete();
+    if (page && (page != m_pCompletePage || complete != m_bComplete)) {
+        m_pCompletePage = page;
+        m_bComplete = complete;
+        emit page->completeChanged();
+    }
     auto want = [](QAbstractButton* b, bool on) {
         if (b->isEnabled() != on) b->setEnabled(on);
     };
@@ -227,8 +235,29 @@ void CPenmarkDlg::OnPageChanged(int id) {
     CWizardPage* page = Page(id);
     if (!page) return;
     setWindowTitle(page->title());
+    m_pCompletePage = nullptr;  // the wizard refreshed its buttons for the new page
     UpdateButtons(page);
     page->OnSetActive();
+}
+
+void CPenmarkDlg::showEvent(QShowEvent* event) {
+    if (!m_bSized) {
+        m_bSized = true;
+        SizeToLargestPage();
+    }
+    QWizard::showEvent(event);
+}
+
+void CPenmarkDlg::SizeToLargestPage() {
+    // The wizard measures only the page it shows; sized once for the largest page in this
+    // language, the window and its buttons stay where they are from page to page.
+    CWizardPage* current = ActivePage();
+    if (!current) return;
+    QSize shown = current->sizeHint();
+    QSize chrome = sizeHint() - shown;
+    QSize largest = shown;
+    for (CWizardPage* page : m_pages) largest = largest.expandedTo(page->sizeHint());
+    resize(size().expandedTo(largest + chrome));
 }
 
 void CPenmarkDlg::reject() {
@@ -251,9 +280,13 @@ void CPenmarkDlg::closeEvent(QCloseEvent* event) {
 
 void CPenmarkDlg::done(int result) {
     if (result == QDialog::Accepted) {
+        // The wizard refuses to finish when the last page says no (start over, for one):
+        // the sheet then stays, and so does the program.
+        setResult(QDialog::Rejected);
         m_bClosing = true;
         QWizard::done(result);
-        emit wizardClosed(0);
+        m_bClosing = this->result() == QDialog::Accepted;
+        if (m_bClosing) emit wizardClosed(0);
         return;
     }
     QWizard::done(result);

@@ -79,20 +79,26 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
 private:
     void OnBackClicked();
     void OnPageChanged(int id);
     bool PumpEvents();
+    void SizeToLargestPage();
 
     CPenmarkDocument* m_pDocument;
     std::vector<CWizardPage*> m_pages;
     int m_nLastButtons = 0;
+    // The page and completeness the wizard's buttons were last refreshed for.
+    const CWizardPage* m_pCompletePage = nullptr;
+    bool m_bComplete = false;
     int m_nPrevious = -1;
     bool m_bForcedJump = false;
     bool m_bInIdle = false;
     bool m_bClosing = false;
+    bool m_bSized = false;  // sized for its largest page on first showing
     FontCatalog* m_pFontCatalog = nullptr;
     IKeyboardLayouts* m_pLayouts = nullptr;
     QElapsedTimer m_fontCheck;  // since the last idle check of the font folders

@@ -42,6 +42,15 @@ public:
     void OnWizardNotify(int code) override { notes.push_back(code); }
 };
 
+// Counts the hide events of the widgets it watches.
+struct HideCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        count += e->type() == QEvent::Hide;
+        return false;
+    }
+};
+
 void RunEventLoopFor(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -156,12 +165,22 @@ TEST_F(WizardTest, IdleRefreshesButtonsAndNotifiesEveryPage) {
     }));
     CPenmarkDlg* sheet = app.Sheet();
     EXPECT_TRUE(sheet->button(QWizard::NextButton)->isEnabled());
+    // Idle moments that find nothing new leave the page alone: hiding it, even for a
+    // moment, would close any open drop-down list and tooltip.
+    HideCounter hides;
+    first->installEventFilter(&hides);
+    RunEventLoopFor(50);
+    EXPECT_EQ(hides.count, 0);
     first->canNext = false;  // nothing else happens: the next idle moment must notice
     RunEventLoopFor(30);
     EXPECT_FALSE(sheet->button(QWizard::NextButton)->isEnabled());
     first->canNext = true;
     RunEventLoopFor(30);
     EXPECT_TRUE(sheet->button(QWizard::NextButton)->isEnabled());
+    hides.count = 0;
+    RunEventLoopFor(50);
+    EXPECT_EQ(hides.count, 0);
+    first->removeEventFilter(&hides);
     EXPECT_FALSE(second->notes.empty());  // pages that are not shown hear it too
     EXPECT_EQ(second->notes.back(), WizardNotify::kIdle);
 
@@ -187,6 +206,11 @@ TEST_F(WizardTest, FinishEndsOrStartsOver) {
     ASSERT_EQ(sheet.ActiveIndex(), 8);
     EXPECT_EQ(sheet.LastButtons(), 4);
     auto* finish = static_cast<CFinishPage*>(sheet.Page(8));
+    int closed = 0;
+    QObject::connect(&sheet, &CPenmarkDlg::wizardClosed, [&](int code) {
+        ++closed;
+        EXPECT_EQ(code, 0);
+    });
 
     finish->StartOverBox()->setChecked(true);
     sheet.button(QWizard::FinishButton)->click();
@@ -194,12 +218,8 @@ TEST_F(WizardTest, FinishEndsOrStartsOver) {
     EXPECT_EQ(sheet.ActiveIndex(), 1);
     EXPECT_EQ(doc.m_wCharCode, 0x00A7);  // the document keeps its content
     EXPECT_TRUE(sheet.isVisible());
+    EXPECT_EQ(closed, 0);  // the program goes on
 
-    int closed = 0;
-    QObject::connect(&sheet, &CPenmarkDlg::wizardClosed, [&](int code) {
-        ++closed;
-        EXPECT_EQ(code, 0);
-    });
     sheet.SetActivePage(8);
     finish->StartOverBox()->setChecked(false);
     sheet.button(QWizard::FinishButton)->click();
