@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 
 #include "CGlyphView.h"
@@ -28,8 +29,12 @@ constexpr int kStrTitle = 62105;  // "Penmark: Step 5 of 7"
 QSlider* Slider(Qt::Orientation orientation, int lo, int hi, QWidget* parent) {
     auto* slider = new QSlider(orientation, parent);
     slider->setRange(lo, hi);
-    // Vertical trackbars have their minimum at the top.
-    if (orientation == Qt::Vertical) slider->setInvertedAppearance(true);
+    // Vertical trackbars have their minimum at the top; Up, Page Up and the wheel move
+    // the handle up, towards the minimum, as the user sees it.
+    if (orientation == Qt::Vertical) {
+        slider->setInvertedAppearance(true);
+        slider->setInvertedControls(true);
+    }
     return slider;
 }
 
@@ -105,9 +110,15 @@ int CGlyphPage::FirstChar(const QString& text) {
 void CGlyphPage::InitDialog() {
     CPenmarkDocument* doc = Document();
     if (m_bInitialized || !doc) return;
-    m_pView = new CGlyphView(doc, this);
+    // The preview scrolls when a large symbol or point size needs more room than it has.
+    auto* scroller = new QScrollArea(this);
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    m_pView = new CGlyphView(doc, this);  // it tells this page of drags
     SetControlId(m_pView, IDC_PREVIEW_PLACE);
-    static_cast<QGridLayout*>(layout())->addWidget(m_pView, 0, 2, 2, 1);
+    scroller->setWidget(m_pView);
+    static_cast<QGridLayout*>(layout())->addWidget(scroller, 0, 2, 2, 1);
     m_pView->setFont(doc->m_fontInfo, kInitialPoints);
     m_pView->setLeftChar(FirstChar(m_strLeft));
     m_pView->setRightChar(FirstChar(m_strRight));

@@ -22,10 +22,12 @@ const QColor kBaselineBlue(0, 0, 255);
 // Curves are cut into pieces no further than this from the curve, in pixels: smooth at
 // 128 points, few pieces for a small symbol.
 constexpr double kFlatness = 0.2;
+// Room kept around the samples and the symbol when they need more than the view has.
+constexpr int kContentMargin = 8;
 
 }  // namespace
 
-CGlyphView::CGlyphView(CPenmarkDocument* document, QWidget* parent) : QWidget(parent) {
+CGlyphView::CGlyphView(CPenmarkDocument* document, QWidget* parent) : QWidget(parent), m_pOwner(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -111,7 +113,11 @@ void CGlyphView::RecalcLayout() {
     int advance = glyph ? int(std::lround(glyph->advanceWidth() * m_dScale)) : 0;
     int leftWidth = CharWidth(m_nLeftChar), rightWidth = CharWidth(m_nRightChar);
     QRect client = rect();
-    m_nLeftX = (client.left() + client.right() + 1 - rightWidth - leftWidth - advance) / 2;
+    const int contentWidth = leftWidth + advance + rightWidth;
+    m_nLeftX = (client.left() + client.right() + 1 - contentWidth) / 2;
+    // Wider than the view: the view grows (its scroll area then scrolls) and the samples
+    // start at the margin rather than outside the picture.
+    if (contentWidth + 2 * kContentMargin > client.width()) m_nLeftX = client.left() + kContentMargin;
     m_nOriginX = m_nLeftX + leftWidth;
     m_nAdvanceX = m_nOriginX + advance;
 
@@ -127,6 +133,19 @@ void CGlyphView::RecalcLayout() {
     int height = ascent + descent;
     int top = (client.top() + client.bottom() + 1 - height) / 2;
     m_nBaseline = top + height - descent - 1;
+    // A symbol reaching above the line or below it: keep it in the picture the same way.
+    int above = ascent, below = descent;
+    if (glyph && !glyph->box().IsEmpty()) {
+        above = std::max(above, int(std::ceil(glyph->box().yMax * m_dScale)) + 1);
+        below = std::max(below, int(std::ceil(-glyph->box().yMin * m_dScale)) + 1);
+    }
+    if (m_nBaseline - above < client.top() && above + below + 2 * kContentMargin > client.height())
+        m_nBaseline = client.top() + kContentMargin + above;
+    QSize content(contentWidth + 2 * kContentMargin, above + below + 2 * kContentMargin);
+    if (content != m_contentSize) {
+        m_contentSize = content;
+        updateGeometry();
+    }
 
     m_rcSymbol = QRect();
     if (glyph && !glyph->box().IsEmpty()) {
@@ -248,9 +267,9 @@ int CGlyphView::ToPercent(double pixels, int32_t extent) const {
 }
 
 void CGlyphView::Notify() {
-    if (QWidget* parent = parentWidget()) {
+    if (QWidget* owner = m_pOwner.data()) {
         GlyphViewNotifyEvent ev;
-        QCoreApplication::sendEvent(parent, &ev);
+        QCoreApplication::sendEvent(owner, &ev);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QPointer>
 #include <QRawFont>
 #include <QRect>
 #include <QWidget>
@@ -72,6 +73,8 @@ public:
     int CharWidth(int code) const;
 
     QSize sizeHint() const override { return QSize(400, 200); }
+    // The samples and the symbol whole: a scroll area around the view scrolls to them.
+    QSize minimumSizeHint() const override { return m_contentSize; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -106,6 +109,9 @@ private:
     int m_nOriginX = 0;
     int m_nAdvanceX = 0;
     int m_nBaseline = 0;
+    QSize m_contentSize{0, 0};
+    // Hears of drags; the widget it was made for, whatever scroll area now holds the view.
+    QPointer<QWidget> m_pOwner;
     QRect m_rcSymbol;
 
     bool m_bCapture = false;

@@ -127,6 +127,7 @@ TEST_F(DocumentTest, WidthSplitsInTheUsersProportion) {
     EXPECT_EQ(doc.m_nLeftSpace, 20);
     EXPECT_EQ(doc.m_nRightSpace, 60);
     EXPECT_EQ(doc.m_nUserLeftSpace, 10);  // the proportion the user gave is kept
+    EXPECT_EQ(doc.GetWidth(), 40);        // and the width reads back as it was set
 
     doc.SetSpacing(-5, -5, true);
     doc.SetWidth(50);

@@ -101,6 +101,16 @@ TEST_F(GlyphPageTest, SlidersMapToTheParametersAtBothEnds) {
     QTest::keyClick(page->VertSlider(), Qt::Key_End);
     EXPECT_EQ(doc.m_nVertPos, -100);
 
+    // Up moves the handle up, where the larger size and the higher position are.
+    QTest::keyClick(page->SizeSlider(), Qt::Key_Up);
+    EXPECT_EQ(doc.m_nSize, 11);
+    QTest::keyClick(page->SizeSlider(), Qt::Key_PageUp);
+    EXPECT_GT(doc.m_nSize, 11);
+    QTest::keyClick(page->VertSlider(), Qt::Key_Up);
+    EXPECT_EQ(doc.m_nVertPos, -99);
+    QTest::keyClick(page->VertSlider(), Qt::Key_Down);
+    EXPECT_EQ(doc.m_nVertPos, -100);
+
     QTest::mouseClick(page->ResetButton(), Qt::LeftButton);
     EXPECT_EQ(doc.m_nSize, 50);
     EXPECT_EQ(doc.m_nVertPos, 0);
@@ -113,6 +123,14 @@ TEST_F(GlyphPageTest, WidthSliderSpreadsTheUserSpaces) {
     page->WidthSlider()->setValue(20);
     EXPECT_EQ(doc.m_nLeftSpace, 20);
     EXPECT_EQ(doc.m_nRightSpace, 20);
+    EXPECT_EQ(page->WidthSlider()->value(), 20);  // the handle stays where it was put
+    // Key presses add up.
+    QTest::keyClick(page->WidthSlider(), Qt::Key_Right);
+    QTest::keyClick(page->WidthSlider(), Qt::Key_Right);
+    EXPECT_EQ(page->WidthSlider()->value(), 22);
+    EXPECT_EQ(doc.m_nLeftSpace, 22);
+    QTest::keyClick(page->WidthSlider(), Qt::Key_PageUp);
+    EXPECT_EQ(page->WidthSlider()->value(), 22 + page->WidthSlider()->pageStep());
 
     doc.SetSpacing(0, -20, true);
     page->LoadControls();
