@@ -318,9 +318,8 @@ int Build(const std::vector<std::string>& args, FILE* out, FILE* err) {
     bool saved = doc.SaveFont(options.output, options.suffix);
     session.bar.Finish();
     if (!saved) {
-        int code = doc.LastLoadError();
-        int id = SaveFontErrorStringId(code);
-        if (id != 0) Say(err, FormatString(id, code));
+        std::string reason = SaveFontErrorText(doc.LastLoadError(), doc.SaveNotes(), options.output);
+        if (!reason.empty()) Say(err, reason);
         return 1;
     }
     std::string newName = ComposeNewName(info.szFullName, info.szFaceName, options.suffix);

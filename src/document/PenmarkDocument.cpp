@@ -1,6 +1,9 @@
 #include "PenmarkDocument.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 
@@ -300,8 +303,10 @@ void CPenmarkDocument::SetWidth(int32_t total) {
     SetSpacing(int32_t(total * l * 2 / (l + r)), int32_t(total * r * 2 / (l + r)), false);
 }
 
+// The width the spaces have now. SetWidth leaves the user's own spaces as they were (they
+// keep the proportion), so measuring those would put the slider back where it started.
 int32_t CPenmarkDocument::GetWidth() const {
-    return (std::max(m_nUserLeftSpace, 0) + std::max(m_nUserRightSpace, 0)) / 2;
+    return (std::max(m_nLeftSpace, 0) + std::max(m_nRightSpace, 0)) / 2;
 }
 
 void CPenmarkDocument::SendGlyphMoved() {
@@ -385,6 +390,31 @@ int SaveFontErrorStringId(int code) {
             return code >= TTError::kNoMemory && code <= TTError::kCff2 ? StringId::kFontUnreadable
                                                                                 : StringId::kFontNotWritten;
     }
+}
+
+std::string SaveFontErrorText(int code, const SymbolFontNotes& notes, const std::string& dest) {
+    if (int error = notes.outputError) {
+        if (int id = FontDestinationErrorStringId(dest)) return FormatString(id, dest.c_str());
+        switch (error) {
+            case EACCES: case EPERM: case EROFS:
+                return FormatString(StringId::kSaveNotPermitted, dest.c_str());
+            case ENOSPC: case EDQUOT: case EFBIG:
+                return FormatString(StringId::kSaveNoRoom, dest.c_str());
+            default:
+                return FormatString(StringId::kSaveFailed, dest.c_str(), error);
+        }
+    }
+    int id = SaveFontErrorStringId(code);
+    return id ? FormatString(id, code) : std::string();
+}
+
+int FontDestinationErrorStringId(const std::string& dest) {
+    struct stat st {};
+    if (::stat(dest.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return StringId::kSaveIsFolder;
+    size_t slash = dest.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : dest.substr(0, slash);
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return StringId::kSaveFolderMissing;
+    return 0;
 }
 
 std::string ComposeNewName(const std::string& fullName, const std::string& faceName,

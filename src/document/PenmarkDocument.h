@@ -163,6 +163,13 @@ int TraceErrorStringId(int code);
 
 // The string id of the message for a font build result; 0 for success.
 int SaveFontErrorStringId(int code);
+// The message for a failed font build to dest, in the current language: the reason the
+// output could not be written when that failed, else the font's; empty when there is
+// nothing to say (success, or the user stopped it).
+std::string SaveFontErrorText(int code, const SymbolFontNotes& notes, const std::string& dest);
+// A destination refused before anything is built (a folder, a folder that does not
+// exist): the message's string id; 0 when dest may be written.
+int FontDestinationErrorStringId(const std::string& dest);
 
 // The name the new font will carry, as the save page shows it: the face name, the suffix
 // and the rest of the full name after the face name; or the full name and the suffix.

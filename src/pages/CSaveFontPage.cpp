@@ -236,6 +236,10 @@ int CSaveFontPage::OnWizardNext() {
                     MessageStyle::kOk | MessageStyle::kIconExclamation);
         return -1;
     }
+    if (int id = FontDestinationErrorStringId(m_strFile)) {
+        ShowMessage(FormatString(id, m_strFile.c_str()), MessageStyle::kOk | MessageStyle::kIconExclamation);
+        return -1;
+    }
     if (doc->FileExists(m_strFile) &&
         ShowMessage(FormatString(StringId::kFontFileExists, m_strFile.c_str()),
                     MessageStyle::kYesNo | MessageStyle::kIconQuestion | MessageStyle::kDefaultSecond) != 6)
@@ -243,9 +247,9 @@ int CSaveFontPage::OnWizardNext() {
     std::string target = m_strFile, registered = m_strFile;
     if (m_bInstall && m_bCopy && !FontsFolderTarget(target, registered)) return -1;
     if (!doc->SaveFont(m_strFile, m_strSuffix)) {
-        // Stopped with Esc: nothing to say; otherwise the engine's reason.
-        if (int id = SaveFontErrorStringId(doc->LastLoadError()))
-            ShowMessage(id, MessageStyle::kOk | MessageStyle::kIconStop);
+        // Stopped with Esc: nothing to say; otherwise why the font could not be written.
+        std::string reason = SaveFontErrorText(doc->LastLoadError(), doc->SaveNotes(), m_strFile);
+        if (!reason.empty()) ShowMessage(reason, MessageStyle::kOk | MessageStyle::kIconStop);
         return -1;
     }
     if (doc->SaveNotes().droppedGraphite)

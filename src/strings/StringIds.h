@@ -41,4 +41,11 @@ constexpr int kSymbolTooLarge = 62229;
 constexpr int kUnitsPerEmRange = 62231;
 constexpr int kSymbolTooComplex = 62232;
 constexpr int kFontFull = 62233;
+
+// Destinations the new font cannot be written to.
+constexpr int kSaveIsFolder = 62290;
+constexpr int kSaveFolderMissing = 62291;
+constexpr int kSaveNotPermitted = 62292;
+constexpr int kSaveNoRoom = 62293;
+constexpr int kSaveFailed = 62294;
 }  // namespace StringId

@@ -164,10 +164,16 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
     using namespace SymbolFontError;
     if (!input || !*input || !output || !*output || !glyph) return kMissingArgument;
 
+    // Failures of the output are told apart from the font's own: an errno value can
+    // share its number with one of the engine's codes.
+    auto outputFailed = [notes](int error) {
+        if (notes) notes->outputError = error;
+        return error;
+    };
     Fd in(::open(input, O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) return errno;
     TempFile out{std::string(output)};
-    if (out.fd() < 0) return out.error();
+    if (out.fd() < 0) return outputFailed(out.error());
 
     if (progress) SetRange(progress);
     TTFileStream inStream(in.get());
@@ -214,11 +220,17 @@ int buildSymbolFont(const char* input, const char* output, const char* suffix, u
             if (cff && !postScriptName.empty()) cff->setFontName(postScriptName);
         }
     }
+    errno = 0;
     error = font.writeTo(&outStream);
     if (error == TTError::kOk && !outStream.flush()) error = TTError::kWrite;
+    if (error == TTError::kWrite) {
+        // Without errno the file passed the 4 GiB a font file can address.
+        if (notes) notes->outputError = errno ? errno : EFBIG;
+        return error;
+    }
     if (error != 0) return error;
     ReportProgress(progress, ProgressCode::kPosition, 100);
     int moved = out.commit(output);
     in.close();
-    return moved;
+    return moved != 0 ? outputFailed(moved) : 0;
 }

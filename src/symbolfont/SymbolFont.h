@@ -24,6 +24,9 @@ struct SymbolFontNotes {
     // numbering (pseudo-glyphs after the real ones) cannot take a new glyph. OpenType's
     // own layout tables still shape the text.
     bool droppedGraphite = false;
+    // When the build failed in writing the output (creating it, writing or moving it into
+    // place), the errno value of that failure; 0 otherwise.
+    int outputError = 0;
 };
 
 // Reads the TrueType font input, appends glyph (placed in a 2048-unit em) scaled to the

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +31,8 @@
 #include "PrivateFontFolder.h"
 #include "StringIds.h"
 #include "Strings.h"
+#include "SymbolFont.h"
+#include "TTError.h"
 #include "TestPictures.h"
 #include "WizardPages.h"
 
@@ -275,6 +278,58 @@ TEST_F(SavePageTest, AFailedSaveSaysWhyAndTheFileStays) {
     ASSERT_EQ(messages.texts.size(), 2u);  // replace?, then the reason
     EXPECT_NE(messages.texts[1], "");
     EXPECT_EQ(Slurp(out), "kept");
+}
+
+TEST_F(SavePageTest, AFailedSaveSaysWhatIsWrong) {
+    // A broken font: the font's own reason, with its code filled in.
+    std::string notAFont = (root / "out" / "text.ttf").string();
+    { std::ofstream(notAFont) << "not a font at all"; }
+    UseFont(notAFont, "Broken", "Broken");
+    ClickNext();
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0].find("%d"), std::string::npos) << messages.texts[0];
+    UseFont(source, "DejaVu Sans", "DejaVu Sans");
+
+    // Destinations that cannot be written name the destination and never blame the font.
+    const std::string unreadable = GetString(StringId::kFontUnreadable);
+    const std::string blame = unreadable.substr(0, unreadable.find(':'));
+    struct Case {
+        std::string dest;
+        int expected;
+    };
+    const std::string missing = (root / "no such folder" / "x.ttf").string();
+    const std::string folder = (root / "out").string();
+    for (const Case& c : {Case{missing, StringId::kSaveFolderMissing}, Case{folder, StringId::kSaveIsFolder},
+                          Case{"/proc/x.ttf", StringId::kSaveFailed}}) {
+        messages.texts.clear();
+        page->FileEdit()->setText(QString::fromStdString(c.dest));
+        ClickNext();
+        EXPECT_EQ(sheet->ActiveIndex(), 7) << c.dest;
+        ASSERT_EQ(messages.texts.size(), 1u) << c.dest;  // no question to replace a folder
+        EXPECT_EQ(messages.texts[0].find("%"), std::string::npos) << messages.texts[0];
+        EXPECT_EQ(messages.texts[0].find(blame), std::string::npos) << messages.texts[0];
+        EXPECT_NE(messages.texts[0].find(c.dest), std::string::npos) << messages.texts[0];
+        if (c.expected != StringId::kSaveFailed) {
+            EXPECT_EQ(messages.texts[0], FormatString(c.expected, c.dest.c_str()));
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST(SaveFontErrorText, TellsTheOutputsReasonFromTheFonts) {
+    SymbolFontNotes notes;
+    notes.outputError = EACCES;
+    // An errno that shares its number with an engine code (EACCES 13 is no engine code,
+    // ENOENT 2 is one) still speaks of the destination.
+    EXPECT_EQ(SaveFontErrorText(EACCES, notes, "/tmp/x.ttf"), FormatString(StringId::kSaveNotPermitted, "/tmp/x.ttf"));
+    notes.outputError = ENOSPC;
+    EXPECT_EQ(SaveFontErrorText(TTError::kWrite, notes, "/tmp/x.ttf"), FormatString(StringId::kSaveNoRoom, "/tmp/x.ttf"));
+    notes.outputError = ENOENT;
+    EXPECT_EQ(SaveFontErrorText(ENOENT, notes, "/tmp/x.ttf"), FormatString(StringId::kSaveFailed, "/tmp/x.ttf", ENOENT));
+    notes.outputError = 0;
+    EXPECT_EQ(SaveFontErrorText(TTError::kNotTrueType, notes, "/tmp/x.ttf"),
+              FormatString(StringId::kFontUnreadable, TTError::kNotTrueType));
+    EXPECT_EQ(SaveFontErrorText(SymbolFontError::kCancelled, notes, "/tmp/x.ttf"), "");
 }
 
 // A font with Graphite tables is saved without them, and the page says so once.
