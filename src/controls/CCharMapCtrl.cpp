@@ -109,6 +109,14 @@ int CCharMapCtrl::CellAt(QPoint p) const {
 void CCharMapCtrl::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     Measure();
+    // The cells flow anew; the selected one stays in sight (also when the map is first
+    // laid out, after a choice made while it was hidden).
+    if (m_nSelected >= 0) EnsureVisible(m_nSelected);
+}
+
+void CCharMapCtrl::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    if (m_nSelected >= 0) EnsureVisible(m_nSelected);
 }
 
 void CCharMapCtrl::scrollContentsBy(int, int) { viewport()->update(); }
@@ -144,6 +152,7 @@ void CCharMapCtrl::paintEvent(QPaintEvent* event) {
 }
 
 void CCharMapCtrl::EnsureVisible(int code) {
+    if (m_nColumns <= 0 || m_nVisibleRows <= 0) return;
     int row = code / m_nColumns;
     if (row < TopRow()) verticalScrollBar()->setValue(row);
     else if (row >= TopRow() + m_nVisibleRows) verticalScrollBar()->setValue(row - m_nVisibleRows + 1);

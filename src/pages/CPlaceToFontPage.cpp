@@ -1,10 +1,12 @@
 #include "CPlaceToFontPage.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QRegularExpressionValidator>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -30,6 +32,15 @@ constexpr int kStrTabCode = 62164, kStrCodeLabel = 62165, kStrUnicodeEntry = 621
 constexpr int kDefaultCharset = 1;
 // The first code of the private use area: a symbol there hides no letter.
 constexpr char32_t kPrivateUseStart = 0xE000;
+constexpr char32_t kNoCharacter = 0xFFFF;  // the document's "none chosen"
+
+// The document holds a 16-bit value: a character beyond it, a half of a surrogate pair
+// or a noncharacter (U+FDD0..U+FDEF, U+FFFE, U+FFFF) cannot be chosen.
+bool IsChoosable(char32_t c) {
+    bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+    bool noncharacter = (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
+    return c > 0x20 && c <= 0xFFFF && !surrogate && !noncharacter;
+}
 // Below this major version characters come from the system's code page.
 constexpr int kLayoutCodePageMajor = 4;
 
@@ -139,12 +150,17 @@ void CPlaceToFontPage::ShowTab(int tab) {
     bool hadFocus = m_pStack->currentWidget() && m_pStack->currentWidget()->hasFocus();
     if (m_pTab->currentIndex() != tab) m_pTab->setCurrentIndex(tab);
     m_pStack->setCurrentIndex(tab);
-    if (tab == kCodeTab && m_pCode->text().isEmpty()) {
-        // The safe choice in this mode: the private use area.
-        m_pCode->setText(QString::number(uint(kPrivateUseStart), 16));
-        SetCurrentUnicode(kPrivateUseStart);
-    }
+    if (tab == kCodeTab) ShowChosenCode();
     if (hadFocus || tab == kCodeTab) (tab == kCodeTab ? static_cast<QWidget*>(m_pCode) : m_pStack->currentWidget())->setFocus();
+}
+
+void CPlaceToFontPage::ShowChosenCode() {
+    CPenmarkDocument* doc = Document();
+    char32_t chosen = doc && m_bValid ? char32_t(doc->m_wCharCode) : kNoCharacter;
+    // With nothing chosen yet, the safe choice in this mode: the private use area.
+    char32_t shown = chosen != kNoCharacter ? chosen : kPrivateUseStart;
+    m_pCode->setText(QString::asprintf("%04x", unsigned(shown)));
+    if (chosen == kNoCharacter) SetCurrentUnicode(kPrivateUseStart);
 }
 
 void CPlaceToFontPage::OnNotify(int code) {
@@ -179,6 +195,8 @@ void CPlaceToFontPage::RefreshLayouts() {
     KeyboardLayout chosen;
     bool listed = std::any_of(collected.begin(), collected.end(), [&](const KeyboardLayout& l) { return l.name == active; });
     if (!listed && service.Find(active, chosen)) collected.push_back(chosen);
+    // The layout in use heads the list.
+    std::stable_partition(collected.begin(), collected.end(), [&](const KeyboardLayout& l) { return l.name == active; });
 
     // Merge, keeping the key maps already built (a record whose code page changed with
     // the face's charsets needs its map again).
@@ -207,16 +225,14 @@ void CPlaceToFontPage::RefreshLayouts() {
     for (const KeyboardLayoutInfo& info : m_layouts)
         m_pCombo->addItem(QString::fromStdString(service.DisplayName(info.layout, UiLanguage())),
                           QString::fromStdString(info.layout.name));
-    if (m_others.empty())
-        for (const KeyboardLayout& l : service.Available())
-            if (l.variant.empty()) m_others.push_back(l);
+    if (m_others.empty()) CollectOtherLayouts(service);
     bool separated = false;
-    for (const KeyboardLayout& l : m_others) {
+    for (const auto& [text, l] : m_others) {
         if (std::any_of(m_layouts.begin(), m_layouts.end(), [&](const KeyboardLayoutInfo& r) { return r.layout.name == l.name; }))
             continue;
         if (!separated) m_pCombo->insertSeparator(m_pCombo->count());
         separated = true;
-        m_pCombo->addItem(QString::fromStdString(service.DisplayName(l, UiLanguage())), QString::fromStdString(l.name));
+        m_pCombo->addItem(text, QString::fromStdString(l.name));
     }
     m_pCombo->setCurrentIndex(m_nLayout);
     m_pCombo->blockSignals(false);
@@ -232,6 +248,16 @@ void CPlaceToFontPage::RefreshLayouts() {
     QApplication::restoreOverrideCursor();
     m_bRefreshing = false;
     SetCurrentChar(m_nCurChar, true);
+}
+
+void CPlaceToFontPage::CollectOtherLayouts(IKeyboardLayouts& service) {
+    for (const KeyboardLayout& l : service.Available())
+        if (l.variant.empty()) m_others.emplace_back(QString::fromStdString(service.DisplayName(l, UiLanguage())), l);
+    // In the order of the user's language, as a reader looks a name up.
+    QCollator collator{QLocale(QString::fromLatin1(UiLanguage()))};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(m_others.begin(), m_others.end(),
+                     [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
 }
 
 void CPlaceToFontPage::ChooseLayout(const std::string& name) {
@@ -275,12 +301,10 @@ void CPlaceToFontPage::SetCurrentUnicode(char32_t unicode) {
 
 void CPlaceToFontPage::Apply(std::optional<char32_t> unicode, int byte) {
     CPenmarkDocument* doc = Document();
-    if (doc) doc->m_wCharCode = 0xFFFF;
+    if (doc) doc->m_wCharCode = uint16_t(kNoCharacter);
     m_bValid = false;
     QString unicodeText, keyText;
-    // The document holds a 16-bit value: a character beyond it, or a half of a pair,
-    // cannot be chosen.
-    if (unicode && *unicode > 0x20 && *unicode <= 0xFFFF && !(*unicode >= 0xD800 && *unicode <= 0xDFFF)) {
+    if (unicode && IsChoosable(*unicode)) {
         m_bValid = true;
         if (doc) doc->m_wCharCode = uint16_t(*unicode);
         unicodeText = QString::asprintf("%04x", unsigned(*unicode));
@@ -344,7 +368,7 @@ void CPlaceToFontPage::OnSetActive() {
     QCoreApplication::sendEvent(m_pKeyboard, &ev);  // the picture reopens the layout; the page refreshes
     RefreshLayouts();
     CPenmarkDocument* doc = Document();
-    if (!m_bEntered && doc && doc->m_wCharCode != 0xFFFF) {
+    if (!m_bEntered && doc && doc->m_wCharCode != kNoCharacter) {
         // The document's character as a byte of this layout, or by its code.
         char32_t unicode = doc->m_wCharCode;
         CodePageCodec codec(CodePage());

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CWizardPage.h"
@@ -60,6 +61,9 @@ public:
     // Activates a layout of the combo box's list, by name.
     void ChooseLayout(const std::string& name);
     void ShowTab(int tab);
+    // The Any Character box shows the chosen character (the private use area without one).
+    void ShowChosenCode();
+    void CollectOtherLayouts(IKeyboardLayouts& service);
 
     int CurrentChar() const { return m_nCurChar; }
     bool Valid() const { return m_bValid; }
@@ -85,7 +89,8 @@ private:
     void OnNotify(int code);
 
     std::vector<KeyboardLayoutInfo> m_layouts;
-    std::vector<KeyboardLayout> m_others;  // the registry's layouts the combo offers after them
+    // The registry's layouts the combo offers after them, with their names, sorted.
+    std::vector<std::pair<QString, KeyboardLayout>> m_others;
     int m_nLayout = -1;
     CCharMapCtrl* m_pCharMap = nullptr;
     CKeyboardCtrl* m_pKeyboard = nullptr;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <memory>
@@ -202,6 +203,42 @@ TEST_F(PlacePageTest, TheCodeTabOffersThePrivateUseArea) {
     QTest::keyClicks(page->CodeEdit(), "d800");  // half of a pair: no character
     EXPECT_FALSE(Next()->isEnabled());
     EXPECT_EQ(doc.m_wCharCode, 0xFFFF);
+    for (const char* noncharacter : {"ffff", "fffe", "fdd0", "fdef"}) {
+        page->CodeEdit()->selectAll();
+        QTest::keyClicks(page->CodeEdit(), noncharacter);
+        EXPECT_FALSE(Next()->isEnabled()) << noncharacter;
+        EXPECT_EQ(page->UnicodeText(), "") << noncharacter;
+    }
+    page->CodeEdit()->selectAll();
+    QTest::keyClicks(page->CodeEdit(), "fdf0");  // just past the noncharacters
+    EXPECT_TRUE(Next()->isEnabled());
+}
+
+TEST_F(PlacePageTest, TheMapOpensWithTheChosenCellInSight) {
+    // A choice made before the map was ever laid out (it flows its cells for the small
+    // size a hidden widget has) is still in sight once the map has its real size.
+    QWidget holder;
+    auto* map = new CCharMapCtrl(&holder);
+    map->SetFont(doc.m_fontInfo, 1252);
+    map->Select(0x61);
+    map->setGeometry(0, 0, map->CellRect(0).width() * 16 + 30, map->CellRect(0).height() * 8);
+    holder.resize(map->size());
+    holder.show();
+    QCoreApplication::processEvents();
+    ASSERT_GT(map->verticalScrollBar()->maximum(), 0);  // not every row fits
+    EXPECT_TRUE(map->viewport()->rect().contains(map->CellRect(0x61).center()))
+        << "top row " << map->TopRow() << " of " << map->verticalScrollBar()->maximum();
+}
+
+TEST_F(PlacePageTest, TheCodeTabShowsTheCharacterChosenElsewhere) {
+    page->Tabs()->setCurrentIndex(CPlaceToFontPage::kCharMapTab);
+    QTest::keyClick(page->CharMap(), Qt::Key_Home);
+    QTest::keyClick(page->CharMap(), Qt::Key_End, Qt::ControlModifier);  // 0xFF: ÿ
+    ASSERT_EQ(doc.m_wCharCode, 0x00FF);
+    page->Tabs()->setCurrentIndex(CPlaceToFontPage::kCodeTab);
+    EXPECT_EQ(page->CodeEdit()->text(), "00ff");
+    EXPECT_EQ(doc.m_wCharCode, 0x00FF);
+    EXPECT_TRUE(Next()->isEnabled());
 }
 
 }  // namespace
