@@ -31,7 +31,7 @@ const LanguageCodePage kLanguages[] = {
     {"tr", 1254}, {"tur", 1254}, {"az", 1254}, {"aze", 1254}, {"uz", 1254}, {"uzb", 1254},
     {"he", 1255}, {"heb", 1255}, {"yi", 1255}, {"yid", 1255},
     {"ar", 1256}, {"ara", 1256}, {"fa", 1256}, {"per", 1256}, {"fas", 1256},
-    {"ur", 1256}, {"urd", 1256}, {"ps", 1256}, {"pus", 1256},
+    {"ur", 1256}, {"urd", 1256}, {"ps", 1256}, {"pus", 1256}, {"prs", 1256},
     {"lt", 1257}, {"lit", 1257}, {"lv", 1257}, {"lav", 1257}, {"et", 1257}, {"est", 1257},
     {"vi", 1258}, {"vie", 1258},
     {"th", 874}, {"tha", 874},
@@ -85,11 +85,15 @@ bool Convert(iconv_t cd, const char* in, size_t inSize, std::string& out) {
 
 }  // namespace
 
-int AnsiCodePageForLanguage(std::string_view language, std::string_view country) {
+std::optional<int> FindAnsiCodePage(std::string_view language, std::string_view country) {
     if (IsChinese(language) && (country == "TW" || country == "HK" || country == "MO")) return 950;
     for (const auto& entry : kLanguages)
         if (language == entry.language) return entry.codePage;
-    return kDefaultCodePage;
+    return std::nullopt;
+}
+
+int AnsiCodePageForLanguage(std::string_view language, std::string_view country) {
+    return FindAnsiCodePage(language, country).value_or(kDefaultCodePage);
 }
 
 int CharsetForCodePage(int codePage) {

@@ -12,6 +12,8 @@ constexpr int kDefaultCodePage = 1252;
 // either the bibliographic or the terminology form: "de", "ger", "deu"); country is an
 // ISO 3166 code and only tells traditional from simplified Chinese. 1252 when unknown.
 int AnsiCodePageForLanguage(std::string_view language, std::string_view country = {});
+// The same, but none for a language outside the table (which the above takes as 1252).
+std::optional<int> FindAnsiCodePage(std::string_view language, std::string_view country = {});
 
 // The Windows charset number of an ANSI code page (0 ANSI, 204 Cyrillic, ...); 1
 // (DEFAULT_CHARSET) for a code page outside the table.

@@ -257,6 +257,17 @@ private:
     std::vector<xkb_keysym_t> m_pendingSyms;
 };
 
+// The language a layout writes: its first ISO 639 code, unless no code page is known for
+// that code and its short label names a language that has one (the registry lists Dari
+// under "drs", which is not Dari's code, and labels it "fa").
+std::string LayoutLanguage(rxkb_layout* l) {
+    rxkb_iso639_code* code = rxkb_layout_get_iso639_first(l);
+    std::string language = code ? rxkb_iso639_code_get_code(code) : "";
+    const char* brief = rxkb_layout_get_brief(l);
+    if (!language.empty() && !FindAnsiCodePage(language) && brief && FindAnsiCodePage(brief)) return brief;
+    return language;
+}
+
 }  // namespace
 
 struct XkbKeyboardLayouts::Impl {
@@ -288,7 +299,7 @@ struct XkbKeyboardLayouts::Impl {
                 layout.name = LayoutName(layout.layout, layout.variant);
                 const char* description = rxkb_layout_get_description(l);
                 layout.description = description ? description : layout.name;
-                if (rxkb_iso639_code* code = rxkb_layout_get_iso639_first(l)) layout.language = rxkb_iso639_code_get_code(code);
+                layout.language = LayoutLanguage(l);
                 if (rxkb_iso3166_code* code = rxkb_layout_get_iso3166_first(l)) layout.country = rxkb_iso3166_code_get_code(code);
                 if (layout.variant.empty()) baseCodes[layout.layout] = {layout.language, layout.country};
                 available.push_back(std::move(layout));

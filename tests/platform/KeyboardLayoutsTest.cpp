@@ -191,6 +191,13 @@ TEST_F(KeyboardTest, RegistryGivesLanguagesAndTranslatedNames) {
     EXPECT_EQ(nodead.codePage, 1252);
     EXPECT_FALSE(nodead.language.empty());
     EXPECT_GT(layouts.Available().size(), 100u);
+    // Arabic-script layouts write in the Arabic code page, Dari too, although the registry
+    // gives it a language code that is not Dari's.
+    for (const char* name : {"ara", "ir", "af", "af(ps)", "pk"}) {
+        KeyboardLayout layout;
+        ASSERT_TRUE(layouts.Find(name, layout)) << name;
+        EXPECT_EQ(layout.codePage, 1256) << name << " " << layout.language;
+    }
     EXPECT_EQ(layouts.DisplayName(de, "en"), de.description);
     // A language without a catalogue keeps the English description.
     EXPECT_EQ(layouts.DisplayName(de, "xx"), de.description);
