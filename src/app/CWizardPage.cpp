@@ -1,6 +1,8 @@
 #include "CWizardPage.h"
 
+#include <QFontMetrics>
 #include <QLabel>
+#include <QResizeEvent>
 
 #include "CMessageBox.h"
 #include "CPenmarkDlg.h"
@@ -11,11 +13,48 @@
 
 namespace {
 constexpr int kMaxTooltip = 80;
-}
+
+// A word-wrapped label whose text has hard line breaks written for a certain width: a
+// line that is wider than the label wraps anyway, and then the break after it would leave
+// a word or two alone on a line, so that break becomes a space. Lines that fit keep their
+// breaks.
+class ParagraphLabel : public QLabel {
+public:
+    ParagraphLabel(const QString& text, QWidget* parent) : QLabel(parent), m_source(text) {
+        setWordWrap(true);
+        setTextFormat(Qt::PlainText);
+        setText(text);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        QString flowed = Flow(contentsRect().width() - 2 * margin());
+        if (flowed != text()) setText(flowed);
+    }
+
+private:
+    QString Flow(int width) const {
+        QFontMetrics metrics(font());
+        QStringList lines = m_source.split(QLatin1Char('\n'));
+        QStringList flowed;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QString line = lines[i];
+            // A line too wide for the label runs on into the next one.
+            while (i + 1 < lines.size() && !line.isEmpty() && !lines[i + 1].isEmpty() &&
+                   metrics.horizontalAdvance(line) > width)
+                line += QLatin1Char(' ') + lines[++i];
+            flowed << line;
+        }
+        return flowed.join(QLatin1Char('\n'));
+    }
+
+    QString m_source;
+};
+}  // namespace
 
 CWizardPage::CWizardPage(int titleId, QWidget* parent) : QWizardPage(parent), m_nTitleId(titleId) {
     setTitle(QString::fromUtf8(GetString(titleId)));
-    setFocusPolicy(Qt::TabFocus);
 }
 
 CPenmarkDlg* CWizardPage::Sheet() const { return qobject_cast<CPenmarkDlg*>(wizard()); }
@@ -47,12 +86,7 @@ void CWizardPage::OnWizardNotify(int) {}
 
 QString CWizardPage::Text(int id) { return QString::fromUtf8(GetString(id)); }
 
-QLabel* CWizardPage::Label(int id, QWidget* parent) {
-    auto* label = new QLabel(Text(id), parent);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
+QLabel* CWizardPage::Label(int id, QWidget* parent) { return new ParagraphLabel(Text(id), parent); }
 
 QString CWizardPage::TooltipText(int id) {
     QString text = QString::fromUtf8(GetString(id));

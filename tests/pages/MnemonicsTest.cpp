@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTabBar>
+#include <QWizardPage>
 #include <map>
 #include <memory>
 
@@ -63,6 +64,33 @@ TEST(Mnemonics, NoTwoControlsOfAPageShareOne) {
         }
     }
     SetCurrentLanguage(Language::English);
+}
+
+// Tab reaches only controls the user can see: each stop of the focus chain that takes Tab
+// is a visible, enabled control with an area, never a page or the wizard's frame.
+TEST(TabStops, EveryStopIsAControlTheUserSees) {
+    XkbKeyboardLayouts layouts(XkbKeyboardOptions{{"us"}, "C", {}, "/usr/share/locale"});
+    CPenmarkDocument doc;
+    CPenmarkDlg sheet(&doc);
+    sheet.SetKeyboardLayouts(&layouts);
+    CreateWizardPages(sheet);
+    sheet.show();
+    for (int index = 1; index < sheet.PageCount(); ++index) {
+        sheet.SetActivePage(index);
+        QApplication::processEvents();
+        ASSERT_EQ(sheet.ActiveIndex(), index);
+        QWidget* start = sheet.button(QWizard::CancelButton);
+        int stops = 0;
+        for (QWidget* w = start->nextInFocusChain(); w != start; w = w->nextInFocusChain()) {
+            if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled()) continue;
+            ++stops;
+            EXPECT_EQ(qobject_cast<QWizardPage*>(w), nullptr) << "page " << index << ": the page itself";
+            EXPECT_NE(w, &sheet) << "page " << index;
+            EXPECT_FALSE(w->size().isEmpty()) << "page " << index << ": " << w->metaObject()->className();
+            EXPECT_TRUE(w->window() == &sheet) << "page " << index;
+        }
+        EXPECT_GT(stops, 1) << "page " << index;
+    }
 }
 
 }  // namespace
