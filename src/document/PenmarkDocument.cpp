@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cctype>
 #include <cmath>
 
 #include "EpsImport.h"
@@ -25,9 +26,18 @@ namespace {
 // Filter descriptions of the file dialogs.
 constexpr int kStrImageFiles = 62001;
 constexpr int kStrMakeBlackAndWhite = 62155;
-constexpr int kStrTrueTypeFilter = 62002;
+constexpr int kStrFontFilter = 62002;
 constexpr int kStrEpsFilter = 62003;
 constexpr int kStrAllFiles = 62004;
+
+// The font files a dialog offers. A new font is always one font, never a collection,
+// and its own extension comes first so that a name typed without one keeps its kind.
+std::string FontPatterns(bool open, const std::string& name) {
+    if (open) return "*.ttf; *.otf; *.ttc";
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    return lower.ends_with(".otf") ? "*.otf; *.ttf" : "*.ttf; *.otf";
+}
 
 int32_t ClampLR(int32_t v) { return std::clamp(v, GlyphLimits::kSpaceMin, GlyphLimits::kSpaceMax); }
 
@@ -457,7 +467,7 @@ bool CPenmarkDocument::PromptFileName(std::string& name, int titleId, uint32_t f
             req.filters.insert(req.filters.end(), m_imageFilters.begin(), m_imageFilters.end());
             break;
         case kFileFonts:
-            req.filters.push_back({GetString(kStrTrueTypeFilter), "*.ttf"});
+            req.filters.push_back({GetString(kStrFontFilter), FontPatterns(open, name)});
             break;
         default:
             req.filters.push_back({GetString(kStrEpsFilter), "*.eps; *.ai"});

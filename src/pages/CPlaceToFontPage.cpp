@@ -51,6 +51,12 @@ const char* UiLanguage() {
 
 bool OldPlatform() { return GetPlatformVersion().major < kLayoutCodePageMajor; }
 
+QLabel* PlainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
 }  // namespace
 
 CPlaceToFontPage::CPlaceToFontPage(QWidget* parent) : CWizardPage(PageText::kTitleStep1 + 5, parent) {}
@@ -110,11 +116,17 @@ void CPlaceToFontPage::CreateControls() {
     m_pKeys->setReadOnly(true);
     SetControlId(m_pKeys, IDC_KEY_TEXT);
     info->addWidget(m_pKeys, 1, 0);
+    // The code stands where each language's sentence puts it ("%s"): German ends on
+    // the verb, after the code.
+    const QString sentence = Text(kStrUnicodeLabel);
+    const qsizetype at = sentence.indexOf("%s");
     auto* unicodeRow = new QHBoxLayout;
-    unicodeRow->addWidget(Label(kStrUnicodeLabel, this));
+    unicodeRow->addWidget(PlainLabel(at < 0 ? sentence : sentence.left(at).trimmed(), this));
     m_pUnicode = new QLabel(this);
     SetControlId(m_pUnicode, IDC_UNICODE_TEXT);
     unicodeRow->addWidget(m_pUnicode);
+    if (const QString rest = at < 0 ? QString() : sentence.mid(at + 2).trimmed(); !rest.isEmpty())
+        unicodeRow->addWidget(PlainLabel(rest, this));
     unicodeRow->addStretch(1);
     info->addLayout(unicodeRow, 2, 0);
     info->addWidget(Label(kStrPreviewLabel, this), 0, 1, Qt::AlignHCenter);

@@ -16,7 +16,7 @@
 class MonoImage;
 
 struct FileFilter {
-    std::string description;  // e.g. "TrueType (*.ttf)"
+    std::string description;  // e.g. "Font Files"
     std::string patterns;     // e.g. "*.ttf" or "*.eps; *.ai"
 };
 

@@ -224,8 +224,20 @@ TEST_F(DocumentTest, PromptFileNameRemembersTheFolderAndAppendsTheExtension) {
     EXPECT_EQ(dialog.seen.initialDir, "/fonts/");
     EXPECT_EQ(dialog.seen.fileName, "Penmark.ttf");
     ASSERT_EQ(dialog.seen.filters.size(), 2u);
-    EXPECT_EQ(dialog.seen.filters[0].patterns, "*.ttf");
+    EXPECT_EQ(dialog.seen.filters[0].patterns, "*.ttf; *.otf");
     EXPECT_EQ(dialog.seen.filters[1].patterns, "*.*");
+
+    // A font with PostScript outlines is proposed as .otf and keeps that extension when
+    // the user types a name without one; a collection is never offered for saving.
+    name = "/home/u/Penmark.otf";
+    ASSERT_TRUE(doc.PromptFileName(name, 61288, 0, false, kFileFonts));
+    EXPECT_EQ(name, "/out/dir/MySig.otf");
+    EXPECT_EQ(dialog.seen.filters[0].patterns, "*.otf; *.ttf");
+    // Opening takes any font file, collections too.
+    ASSERT_TRUE(doc.PromptFileName(name, 61288, 0, true, kFileFonts));
+    EXPECT_EQ(name, "/out/dir/MySig");
+    EXPECT_EQ(dialog.seen.filters[0].patterns, "*.ttf; *.otf; *.ttc");
+    name = "Penmark.ttf";
 
     // An open dialog appends nothing; the image kind offers the combined entry first.
     doc.SetImageFilters({"", "*.tif; *.bmp; *.dib"},

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTabBar>
@@ -35,9 +36,10 @@ struct PlacePageTest : ::testing::Test {
     CPenmarkDocument doc;
     std::unique_ptr<CPenmarkDlg> sheet;
     CPlaceToFontPage* page = nullptr;
+    Language language = Language::English;
 
     void SetUp() override {
-        SetCurrentLanguage(Language::English);
+        SetCurrentLanguage(language);
         if (!HaveXkbData()) {
             if (test_fonts::MaySkip()) GTEST_SKIP() << "xkb-data and libx11-data are needed";
             FAIL() << "xkb-data and libx11-data are needed";
@@ -62,6 +64,7 @@ struct PlacePageTest : ::testing::Test {
         ASSERT_NE(page, nullptr);
         QApplication::processEvents();
     }
+    void TearDown() override { SetCurrentLanguage(Language::English); }
     QAbstractButton* Next() const { return sheet->button(QWizard::NextButton); }
     // Clicks the picture's key with this scan code.
     void ClickScan(uint16_t scan) {
@@ -239,6 +242,28 @@ TEST_F(PlacePageTest, TheCodeTabShowsTheCharacterChosenElsewhere) {
     EXPECT_EQ(page->CodeEdit()->text(), "00ff");
     EXPECT_EQ(doc.m_wCharCode, 0x00FF);
     EXPECT_TRUE(Next()->isEnabled());
+}
+
+struct GermanPlacePageTest : PlacePageTest {
+    GermanPlacePageTest() { language = Language::German; }
+    const QLabel* LabelSaying(const QString& text) const {
+        for (const QLabel* label : page->findChildren<QLabel*>())
+            if (label->text() == text) return label;
+        return nullptr;
+    }
+};
+
+// German puts the verb after the code: "... Unicode-Index 0061 gewählt".
+TEST_F(GermanPlacePageTest, TheCodeStandsBeforeTheVerb) {
+    page->SetCurrentChar(0x61, false);
+    ASSERT_EQ(page->UnicodeText(), "0061");
+    const QLabel* before = LabelSaying("Sie haben das Symbol mit dem Unicode-Index");
+    const QLabel* code = LabelSaying("0061");
+    const QLabel* verb = LabelSaying("gewählt");
+    ASSERT_TRUE(before && code && verb);
+    EXPECT_LT(before->geometry().right(), code->geometry().left());
+    EXPECT_LT(code->geometry().right(), verb->geometry().left());
+    EXPECT_EQ(code->geometry().center().y(), verb->geometry().center().y());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -52,6 +53,42 @@ TEST(Strings, EveryIdHasEveryLanguageOnce) {
             EXPECT_TRUE(ValidUtf8(t)) << "id " << all[i].id << " language " << lang;
             EXPECT_EQ(Conversions(t), Conversions(all[i].text[0]))
                 << "id " << all[i].id << " language " << lang << " takes other arguments";
+        }
+    }
+}
+
+// The program runs on a Linux desktop: no text may send the user to a Windows program,
+// tool or folder. Texts kept on purpose would be listed here with the reason; there are
+// none (the start-up refusal of an old platform is said by the platform's own box and
+// is no text of the table).
+TEST(Strings, NoTextNamesWindowsServices) {
+    const std::set<int> kept = {};
+    const char* const words[] = {"Windows", "Control Panel", "Systemsteuerung", "Panneau de configuration",
+                                 "анель управления", "Fonts folder", "dossier Polices", "Schriftartenordner"};
+    size_t count = 0;
+    const StringEntry* all = AllStrings(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (kept.count(all[i].id)) continue;
+        for (int lang = 0; lang < kLanguageCount; ++lang)
+            for (const char* word : words)
+                EXPECT_EQ(std::string(all[i].text[lang]).find(word), std::string::npos)
+                    << "id " << all[i].id << " language " << lang << " names " << word;
+    }
+}
+
+// The intro names the navigation buttons by their captions, in each language.
+TEST(Strings, IntroNamesTheButtonsByTheirCaptions) {
+    auto caption = [](int id, Language lang) {
+        std::string s = GetString(id, lang);
+        s.erase(std::remove(s.begin(), s.end(), '&'), s.end());
+        return s;
+    };
+    for (int lang = 0; lang < kLanguageCount; ++lang) {
+        const std::string intro = GetString(62111, Language(lang));
+        for (int button : {62024, 62025}) {
+            const std::string name = caption(button, Language(lang));
+            ASSERT_FALSE(name.empty());
+            EXPECT_NE(intro.find(name), std::string::npos) << "language " << lang << " lacks " << name;
         }
     }
 }
