@@ -333,11 +333,32 @@ class Session:
         """Clicks into a line edit, selects what it holds and types text over it."""
         self.click(edit)
         self.key("ctrl+a")
-        if text:
+        if not text:
+            self.key("BackSpace")
+        elif text.isascii():
             self.type_text(text)
         else:
-            self.key("BackSpace")
+            self._type_checked(edit, text)
         return self.read_map()
+
+    def _type_checked(self, edit, text):
+        # xdotool types a character missing from the keymap by remapping a spare key for
+        # a moment; a program may read that key before it has seen the new mapping, so
+        # each such character is checked in the field and typed again when it is lost.
+        ident = {k: edit[k] for k in ("controlId", "page", "class") if k in edit}
+        typed = ""
+        self.key("BackSpace")
+        for ch in text:
+            for _ in range(4):
+                self.type_text(ch)
+                now = self.widget(**ident).get("text", "")
+                if now == typed + ch:
+                    break
+                if now != typed:  # something else arrived: take it back
+                    for _ in range(len(now) - len(typed)):
+                        self.key("BackSpace")
+                time.sleep(0.2)
+            typed += ch
 
     def park_pointer(self):
         self.move(*NEUTRAL_POINT)
