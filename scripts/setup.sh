@@ -10,7 +10,7 @@ PENMARK_PACKAGES=(
   fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-droid-fallback fonts-ipafont-gothic fonts-wqy-zenhei fonts-inter-variable fonts-sil-scheherazade fonts-noto-core fonts-linuxlibertine fonts-cantarell fonts-urw-base35
   qt6-base-dev libgl-dev libfontconfig-dev
   libpng-dev libjpeg62-turbo-dev librsvg2-dev zlib1g-dev libsane-dev libsane1 desktop-file-utils appstream qt6-translations-l10n
-  libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data libxcb1-dev xvfb xauth
+  libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data libxcb1-dev xvfb xauth xdotool x11-utils
 )
 
 penmark_missing_packages() {

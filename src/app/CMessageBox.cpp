@@ -1,10 +1,14 @@
 #include "CMessageBox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QStyle>
 #include <algorithm>
 
@@ -168,6 +172,27 @@ void CMessageBox::closeEvent(QCloseEvent* event) {
     }
     m_result = m_escResult;
     QDialog::closeEvent(event);
+}
+
+QString CMessageBox::CopyText() const {
+    const QString rule = QStringLiteral("---------------------------\n");
+    QStringList buttons;
+    for (const QPushButton* button : m_buttons)
+        if (!button->isHidden()) {
+            QString caption = button->text();  // without the mnemonic marks
+            buttons << caption.replace("&&", "\x01").remove('&').replace('\x01', '&');
+        }
+    return rule + windowTitle() + "\n" + rule + m_text->text() + "\n" + rule +
+           buttons.join(QStringLiteral("   ")) + "\n" + rule;
+}
+
+void CMessageBox::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        QApplication::clipboard()->setText(CopyText());
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 int ShowMessageText(QWidget* owner, const QString& text, int captionId, uint32_t style) {

@@ -21,6 +21,8 @@ public:
 
     // Shows the box modally and returns the result of the button pressed.
     int Run();
+    // What Ctrl+C puts on the clipboard: caption, text and buttons between rules.
+    QString CopyText() const;
 
     // The three buttons, left to right, and the texts shown (for tests and tools).
     QPushButton* ButtonA() const { return m_buttons[0]; }
@@ -36,6 +38,8 @@ public:
 protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
+    // Ctrl+C copies the caption, the text and the buttons as plain text.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void SetUpButtons(uint32_t flags);

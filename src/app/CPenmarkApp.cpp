@@ -7,6 +7,7 @@
 #include "CPenmarkDlg.h"
 #include "PlatformVersion.h"
 #include "SvgReader.h"
+#include "WidgetMap.h"
 #include "WizardMessages.h"
 
 namespace {
@@ -69,6 +70,7 @@ bool CPenmarkApp::InitInstance(const std::function<void(CPenmarkDlg&)>& addPages
     });
     connect(m_pSheet, &CPenmarkDlg::wizardClosed, qApp, [](int code) { QCoreApplication::exit(code); },
             Qt::QueuedConnection);
+    InstallWidgetMap(qApp);
     m_pSheet->show();
     return true;
 }

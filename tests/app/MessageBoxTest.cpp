@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -131,4 +132,16 @@ TEST(MessageBox, ShowMessageLoadsTextAndCaption) {
     ShowMessageText(nullptr, "ready", -1, 0);
     EXPECT_EQ(seenCaption, "");
     SetMessageBoxHook(nullptr);
+}
+
+TEST(MessageBox, CtrlCCopiesCaptionTextAndButtons) {
+    SetCurrentLanguage(Language::English);
+    CMessageBox box(nullptr, "Line one\nline two", "Penmark", 4);
+    QApplication::clipboard()->clear();
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QCoreApplication::sendEvent(&box, &copy);
+    const QString rule = "---------------------------\n";
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              rule + "Penmark\n" + rule + "Line one\nline two\n" + rule + "Yes   No\n" + rule);
+    EXPECT_EQ(box.Result(), 0);  // copying does not close the box
 }
