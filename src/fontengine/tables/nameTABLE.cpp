@@ -49,10 +49,12 @@ std::string Utf16Bytes(const std::u32string& text) {
 
 // The suffix in the bytes of a record: UTF-16 for the Unicode and Windows platforms; for a
 // Macintosh record the Macintosh Roman byte of each character (script 0) or, for the other
-// scripts, printable ASCII, which they all share (Japanese puts the yen sign and the
-// overline where ASCII has the backslash and the tilde); for the remaining 8-bit records
-// printable ASCII. A character the record cannot hold becomes '?': the suffix stays as
-// long as typed and the name stays unlike the source font's even when no character fits.
+// scripts, printable ASCII, which they all share (but Japanese, which has the yen sign and
+// the overline where ASCII has the backslash and the tilde); for the remaining 8-bit
+// records printable ASCII. The engine converts into the other scripts' letters only for
+// character maps, through iconv, which the names do not take on. A character the record
+// cannot hold becomes '?': the suffix stays as long as typed and the name stays unlike
+// the source font's even when no character fits.
 std::string SuffixInRecord(const TTNameRecord& r, const std::u32string& sfx) {
     if (r.isWide()) return Utf16Bytes(sfx);
     std::string out;
