@@ -291,6 +291,11 @@ int Build(const std::vector<std::string>& args, FILE* out, FILE* err) {
     FontInfo info;
     if (!ResolveFont(options.font, info, err)) return 1;
     doc.SetFontInfo(info);
+    // Refused as the save page refuses it, before the picture is traced.
+    if (!doc.IsSuffixAcceptable(options.suffix)) {
+        Say(err, FormatString(StringId::kSuffixTooLong, int(kMaxNewNameLength)));
+        return 2;
+    }
     const std::string& input = options.eps.empty() ? options.image : options.eps;
     if (options.scan ? !session.ScanAndTrace(options.scanDevice, options.edits, options.select)
                      : !session.LoadAndTrace(input, options.edits, options.select))

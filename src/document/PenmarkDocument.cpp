@@ -20,6 +20,7 @@
 #include "SymbolFont.h"
 #include "TTError.h"
 #include "Tracer.h"
+#include "Utf8.h"
 
 namespace {
 
@@ -432,6 +433,14 @@ std::string ComposeNewName(const std::string& fullName, const std::string& faceN
     size_t at = faceName.empty() ? std::string::npos : fullName.find(faceName);
     if (at == std::string::npos) return fullName + suffix;
     return faceName + suffix + fullName.substr(at + faceName.size());
+}
+
+bool IsSuffixAcceptable(const std::string& fullName, const std::string& faceName, const std::string& suffix) {
+    return Utf8ToUtf16(ComposeNewName(fullName, faceName, suffix)).size() <= kMaxNewNameLength;
+}
+
+bool CPenmarkDocument::IsSuffixAcceptable(const std::string& suffix) const {
+    return ::IsSuffixAcceptable(m_fontInfo.szFullName, m_fontInfo.szFaceName, suffix);
 }
 
 bool CPenmarkDocument::FileExists(const std::string& path) const { return ::FileExists(path); }

@@ -2,6 +2,7 @@
 // traced outline, the placed glyph with its parameters and the target character.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -97,6 +98,9 @@ public:
     // its family name, to dest. True when the engine succeeded; LastLoadError then holds
     // 0, otherwise the engine's code.
     bool SaveFont(const std::string& dest, const std::string& suffix);
+    // True when suffix (UTF-8) keeps the chosen font's new name within kMaxNewNameLength;
+    // the save page and the command line refuse it otherwise (StringId::kSuffixTooLong).
+    bool IsSuffixAcceptable(const std::string& suffix) const;
     // What the last successful save changed beyond the symbol (tables left out).
     const SymbolFontNotes& SaveNotes() const { return m_saveNotes; }
 
@@ -175,6 +179,18 @@ int FontDestinationErrorStringId(const std::string& dest);
 // and the rest of the full name after the face name; or the full name and the suffix.
 std::string ComposeNewName(const std::string& fullName, const std::string& faceName,
                            const std::string& suffix);
+
+// The longest name, in UTF-16 units, that the new font may carry with its suffix. Windows
+// keeps a face's full name in 64 units with the terminator (LF_FULLFACESIZE) and cuts
+// longer ones in its font lists, so two fonts that differ only past that point could
+// not be told apart; the family name, a part of it, stays well within the 511 units
+// the naming table's renaming allows. The PostScript name is cut to 63 characters by
+// the engine itself.
+constexpr size_t kMaxNewNameLength = 63;
+
+// True when ComposeNewName of the three (all UTF-8) has at most kMaxNewNameLength UTF-16
+// units.
+bool IsSuffixAcceptable(const std::string& fullName, const std::string& faceName, const std::string& suffix);
 
 // The extension rule of the save dialog: name unchanged when it has an extension,
 // otherwise the first extension of the chosen filter's pattern appended.

@@ -229,6 +229,11 @@ int CSaveFontPage::OnWizardNext() {
     CPenmarkDocument* doc = Document();
     ReadFields();
     if (m_strFile.empty() || !doc) return -1;
+    if (!doc->IsSuffixAcceptable(m_strSuffix)) {
+        ShowMessage(FormatString(StringId::kSuffixTooLong, int(kMaxNewNameLength)),
+                    MessageStyle::kOk | MessageStyle::kIconExclamation);
+        return -1;
+    }
     CPenmarkDlg* sheet = Sheet();
     FontCatalog& fonts = sheet ? sheet->Fonts() : SystemFontCatalog();
     if (m_bInstall && IsFontNameInstalled(fonts, m_strNewName)) {

@@ -25,6 +25,7 @@ constexpr int kFontNameInstalled = 61305;
 constexpr int kFontFileInFolder = 61306;
 constexpr int kCannotCopyFont = 61307;
 constexpr int kCannotInstallFont = 61308;
+constexpr int kSuffixTooLong = 62270;  // the new name past its limit (%d)
 
 // Results of the font build.
 constexpr int kNoCharacterMap = 62221;

@@ -135,6 +135,29 @@ TEST(Cli, BuildExplainsEveryFailure) {
     EXPECT_EQ(fromEps.code, 0) << fromEps.err;
 }
 
+// A suffix that would make the new name too long is refused before anything is traced
+// or written, with the save page's message.
+TEST(Cli, BuildRefusesAnOverlongSuffix) {
+    SetCurrentLanguage(Language::English);
+    std::string font = BuildableFont();
+    ASSERT_FALSE(font.empty());
+    std::string out = std::string(PENMARK_TEST_TMP) + "/overlong.ttf";
+    ::unlink(out.c_str());
+    std::string sample = std::string(PENMARK_SOURCE_DIR) + "/samples/signature.tif";
+    CliRun r = Cli({"build", "--font", font, "--image", sample, "--char", "A", "--suffix", " " + std::string(60, 'x'),
+                    "-o", out});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("The suffix is too long: with it the name of the new font may have at most 63 characters."),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(::access(out.c_str(), F_OK), 0);
+    SetCurrentLanguage(Language::German);
+    EXPECT_NE(Cli({"build", "--font", font, "--image", sample, "--char", "A", "--suffix", std::string(64, 'x'), "-o", out})
+                  .err.find("Das Suffix ist zu lang"),
+              std::string::npos);
+    SetCurrentLanguage(Language::English);
+}
+
 // A face of a collection is taken as FILE.ttc#N, named by its own name table, listed by
 // `fonts` the same way; a face number past the collection's end is explained.
 TEST(Cli, BuildTakesAFaceOfACollection) {

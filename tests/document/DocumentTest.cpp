@@ -10,6 +10,7 @@
 #include "TestPictures.h"
 #include "PenmarkDocument.h"
 #include "StringIds.h"
+#include "Strings.h"
 #include "SymbolFont.h"
 
 namespace {
@@ -209,6 +210,27 @@ TEST(SaveDialog, DefaultExtensionRule) {
     EXPECT_EQ(ApplyDefaultExtension("/home/u.v/sig", "*.ttf"), "/home/u.v/sig.ttf");
     EXPECT_EQ(ApplyDefaultExtension("sig", "*.*"), "sig");
     EXPECT_EQ(ApplyDefaultExtension("sig", "*.eps; *.ai"), "sig.eps");
+}
+
+// The suffix may make the new name at most 63 UTF-16 units long, as the page shows it.
+TEST_F(DocumentTest, SuffixThatMakesTheNameTooLongIsRefused) {
+    EXPECT_EQ(kMaxNewNameLength, 63u);
+    doc.m_fontInfo.szFullName = "Liberation Sans Bold";
+    doc.m_fontInfo.szFaceName = "Liberation Sans";
+    EXPECT_TRUE(doc.IsSuffixAcceptable(" Unterschrift \xC3\xA4\xC3\xB6\xC3\xBC\xE2\x82\xAC"));
+    EXPECT_TRUE(doc.IsSuffixAcceptable(""));
+    // 20 units of the full name leave 43 for the suffix, counted in UTF-16 units.
+    EXPECT_TRUE(doc.IsSuffixAcceptable(std::string(43, 'x')));
+    EXPECT_FALSE(doc.IsSuffixAcceptable(std::string(44, 'x')));
+    std::string umlauts;
+    for (int i = 0; i < 43; ++i) umlauts += "\xC3\xA4";
+    EXPECT_TRUE(doc.IsSuffixAcceptable(umlauts));
+    EXPECT_FALSE(doc.IsSuffixAcceptable(umlauts + "\xC3\xA4"));
+    // A character beyond the BMP takes two units.
+    EXPECT_FALSE(doc.IsSuffixAcceptable(std::string(42, 'x') + "\xF0\x9F\x96\x8B"));
+    EXPECT_TRUE(IsSuffixAcceptable("Gill Sans", "Futura", std::string(54, 'x')));
+    EXPECT_FALSE(IsSuffixAcceptable("Gill Sans", "Futura", std::string(55, 'x')));
+    EXPECT_NE(std::string(GetString(StringId::kSuffixTooLong, Language::Russian)).find("%d"), std::string::npos);
 }
 
 TEST_F(DocumentTest, PromptFileNameRemembersTheFolderAndAppendsTheExtension) {

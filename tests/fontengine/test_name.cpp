@@ -13,6 +13,12 @@ TTNameRecord* Add(nameTABLE& t, uint16_t platform, uint16_t nameId, const char* 
     return t.addRecord(std::make_unique<TTNameRecord>(platform, encoding, language, nameId, U(text)));
 }
 
+std::string Utf16Be(const std::string& ascii) {
+    std::string out;
+    for (char c : ascii) out += '\0', out += c;
+    return out;
+}
+
 Bytes Write(nameTABLE& t) {
     TTMemoryStream out;
     EXPECT_EQ(t.writeTo(&out), 0);
@@ -74,7 +80,7 @@ TEST(Name, RecordsKeepTheirEncodingThroughWriting) {
     const uint8_t macRoman[] = {'C', 'a', 'f', 0x8E};  // "Café" in Macintosh Roman
     t.addRecord(std::make_unique<TTNameRecord>(1, 0, 0, 1, macRoman, sizeof macRoman));
     Add(t, 3, 1, "Caf");
-    t.applySuffix(" \xE9");  // the suffix in code page 1252
+    t.applySuffix(" \xC3\xA9");  // the suffix in UTF-8
     EXPECT_EQ(t.record(0)->wideText(), u"Caf\u00E9 \u00E9");
     Bytes b = Write(t);
     EXPECT_EQ(GetBE16(b, 4), 6 + 12 * 2);  // stringOffset
@@ -91,6 +97,68 @@ TEST(Name, RecordsKeepTheirEncodingThroughWriting) {
     EXPECT_EQ(back->text(1, 0, 0, 1), std::string("Caf\x8E \x8E"));
     EXPECT_EQ(back->record(0)->name(), "FontFamily (Macintosh, Roman, English)");
     EXPECT_EQ(back->record(1)->name(), "FontFamily (Microsoft, Unicode, English (American))");
+}
+
+// The suffix comes as UTF-8 and goes into each record in the record's own encoding.
+TEST(Name, SuffixOutsideAsciiGoesIntoEachRecordInItsEncoding) {
+    const char* suffix = " Unterschrift \xC3\xA4\xC3\xB6\xC3\xBC\xE2\x82\xAC \xF0\x9F\x96\x8B";  // ... äöü€ 🖋
+    nameTABLE t(nullptr);
+    t.reset();
+    TTNameRecord* win = Add(t, 3, 1, "Serif");
+    TTNameRecord* uni = t.addRecord(std::make_unique<TTNameRecord>(0, 3, 0, 1, U("Serif")));
+    TTNameRecord* mac = Add(t, 1, 1, "Serif");
+    const uint8_t shiftJis[] = {'S', 0x83, 0x41};  // "S" and katakana A in Macintosh Japanese
+    TTNameRecord* japanese = t.addRecord(std::make_unique<TTNameRecord>(1, 1, 11, 1, shiftJis, sizeof shiftJis));
+    TTNameRecord* greek = t.addRecord(std::make_unique<TTNameRecord>(1, 6, 14, 1, U("Serif")));
+    t.applySuffix(suffix);
+    const std::u16string want = u"Serif Unterschrift \u00E4\u00F6\u00FC\u20AC \U0001F58B";
+    EXPECT_EQ(win->wideText(), want);
+    EXPECT_EQ(uni->wideText(), want);
+    EXPECT_EQ(want.size(), 5u + 18u + 3u);  // the pen as a surrogate pair
+    // Macintosh Roman has ä ö ü and € (0xDB) but not the pen.
+    EXPECT_EQ(mac->rawText(), std::string("Serif Unterschrift \x8A\x9A\x9F\xDB ?"));
+    // The other scripts keep their own bytes and take ASCII of the suffix.
+    EXPECT_EQ(japanese->rawText(), std::string("S\x83\x41 Unterschrift ???? ?"));
+    EXPECT_EQ(greek->rawText(), std::string("Serif Unterschrift ???? ?"));
+    Bytes b = Write(t);
+    auto back = Read(b);
+    ASSERT_EQ(back->recordCount(), 5u);
+    EXPECT_EQ(back->record(0)->wideText(), want);
+    EXPECT_EQ(back->record(1)->wideText(), want);
+    EXPECT_EQ(back->record(2)->wideText(), u"Serif Unterschrift \u00E4\u00F6\u00FC\u20AC ?");
+    EXPECT_EQ(back->record(3)->rawText(), japanese->rawText());
+}
+
+TEST(Name, FullNamesTakeTheSuffixAfterTheFamilyInEachEncoding) {
+    nameTABLE t(nullptr);
+    t.reset();
+    for (uint16_t platform : {1, 3}) {
+        uint16_t encoding = platform == 3 ? 1 : 0, language = platform == 3 ? 0x409 : 0;
+        t.addRecord(std::make_unique<TTNameRecord>(platform, encoding, language, 1, u"Caf\u00E9"));
+        t.addRecord(std::make_unique<TTNameRecord>(platform, encoding, language, 4, u"Caf\u00E9 Bold"));
+    }
+    const uint8_t family[] = {0x83, 0x41}, full[] = {0x83, 0x41, ' ', 'B'};
+    t.addRecord(std::make_unique<TTNameRecord>(1, 1, 11, 1, family, sizeof family));
+    TTNameRecord* japaneseFull = t.addRecord(std::make_unique<TTNameRecord>(1, 1, 11, 4, full, sizeof full));
+    t.applySuffix("-\xC3\xBC");
+    EXPECT_EQ(t.record(1)->wideText(), u"Caf\u00E9-\u00FC Bold");
+    EXPECT_EQ(t.record(1)->rawText(), std::string("Caf\x8E-\x9F Bold"));
+    EXPECT_EQ(t.record(3)->wideText(), u"Caf\u00E9-\u00FC Bold");
+    EXPECT_EQ(japaneseFull->rawText(), std::string("\x83\x41-? B"));
+}
+
+TEST(Name, PostScriptNamesKeepPrintableAsciiWithoutDelimitersUpTo63) {
+    for (uint16_t platform : {1, 3}) {
+        nameTABLE t(nullptr);
+        t.reset();
+        TTNameRecord* ps = Add(t, platform, 6, "Serif-Bold");
+        t.applySuffix(" (Sig) [a]{b}<c>/d%e \xC3\xA4\xE2\x82\xAC\tf~");
+        EXPECT_EQ(ps->wideText(), U("Serif-BoldSigabcdef~")) << platform;
+        EXPECT_EQ(ps->rawText(), platform == 3 ? Utf16Be("Serif-BoldSigabcdef~") : "Serif-BoldSigabcdef~");
+
+        t.applySuffix(std::string(100, 'x'));
+        EXPECT_EQ(ps->wideText(), U(("Serif-BoldSigabcdef~" + std::string(63 - 20, 'x')).c_str())) << platform;
+    }
 }
 
 TEST(Name, DamagedRecordsAreBounded) {

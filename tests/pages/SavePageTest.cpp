@@ -170,6 +170,28 @@ TEST_F(SavePageTest, TheNewNameFollowsTheSuffixAsItIsTyped) {
     EXPECT_FALSE(sheet->button(QWizard::NextButton)->isEnabled());
 }
 
+// A suffix that makes the new name longer than 63 characters is refused on the page with
+// a message and nothing is written; one outside ASCII that fits is saved as typed.
+TEST_F(SavePageTest, AnOverlongSuffixIsRefusedAndOneOutsideAsciiSaved) {
+    page->SuffixEdit()->setText(QString(53, QChar('x')));  // "DejaVu Sans" and 53: 64
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 7);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], FormatString(StringId::kSuffixTooLong, 63));
+    EXPECT_NE(::access(out.c_str(), F_OK), 0);
+
+    page->SuffixEdit()->setText(QString::fromUtf8(" Unterschrift \xC3\xA4\xC3\xB6\xC3\xBC\xE2\x82\xAC"));
+    EXPECT_EQ(page->NewNameBox()->text(), QString::fromUtf8("DejaVu Sans Unterschrift \xC3\xA4\xC3\xB6\xC3\xBC\xE2\x82\xAC"));
+    ClickNext();
+    EXPECT_EQ(sheet->ActiveIndex(), 8);
+    EXPECT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(Shell("/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont\n"
+                    "n = TTFont(sys.argv[1])['name']\n"
+                    "sys.exit(0 if n.getName(1, 3, 1, 0x409).toUnicode() == 'DejaVu Sans Unterschrift \\u00e4\\u00f6\\u00fc\\u20ac'"
+                    " and n.getName(6, 3, 1, 0x409).toUnicode() == 'DejaVuSansUnterschrift' else 1)\" '" + out + "'"),
+              0);
+}
+
 TEST_F(SavePageTest, TheDefaultFileIsInTheLastFontsFolderOrHome) {
     settings.fontsDir = (root / "out").string();
     sheet.reset();

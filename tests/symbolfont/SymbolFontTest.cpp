@@ -126,6 +126,50 @@ TEST(SymbolFont, BuildsAValidFontWithTheSymbolAtTheCharacter) {
               0);
 }
 
+// A suffix outside ASCII goes into each name record in its own encoding: fontTools reads
+// the Windows and the Macintosh Roman records back with the suffix as typed; the
+// PostScript name keeps printable ASCII without delimiters, and a CFF font's name
+// follows it. ots accepts both fonts.
+TEST(SymbolFont, SuffixOutsideAsciiIsWrittenInEachRecordsEncoding) {
+    PENMARK_NEED(HaveOracles(), "fonts-liberation2, ots-sanitize or python3-fonttools");
+    const char* suffix = " Unterschrift \xC3\xA4\xC3\xB6\xC3\xBC\xE2\x82\xAC";  // " Unterschrift äöü€"
+    const std::string sfxLine = "sfx = ' Unterschrift \\u00e4\\u00f6\\u00fc\\u20ac'\n";
+    const std::string names =
+        "import re\n"
+        "def before(r): return a['name'].getName(r.nameID, r.platformID, r.platEncID, r.langID).toUnicode()\n"
+        "for r in b['name'].names:\n"
+        "    s = r.toUnicode()\n"
+        "    if r.nameID in (1, 3, 4, 16):\n"
+        "        if s != (full if r.nameID == 4 else before(r) + sfx):\n"
+        "            ok = False; print('not suffixed:', r.nameID, r.platformID, repr(s))\n"
+        "    elif r.nameID == 6:\n"
+        "        if not re.fullmatch(r'[!-~]{1,63}', s) or any(c in s for c in '()[]{}<>/%') or s != ps:\n"
+        "            ok = False; print('PostScript name:', r.platformID, repr(s))\n"
+        "    elif s != before(r): ok = False; print('changed:', r.nameID, r.platformID, repr(s))\n"
+        "ok = ok and len(b['name'].names) == len(a['name'].names)\n"
+        "ok = ok and b['name'].getDebugName(1) == family + sfx and b['name'].getDebugName(4) == full\n";
+    GlyphOutline glyph = Symbol();
+
+    std::string out = Scratch() + "/unterschrift.ttf";
+    ASSERT_EQ(buildSymbolFont(kLiberation.c_str(), out.c_str(), suffix, 0x41, &glyph, {}), 0);
+    EXPECT_EQ(Shell("ots-sanitize '" + out + "' /dev/null > /dev/null"), 0);
+    EXPECT_EQ(Check(kLiberation, out,
+                    sfxLine + "ps = 'LiberationSansUnterschrift'; family = 'Liberation Sans'; full = family + sfx\n" + names +
+                        "ok = ok and b['name'].getName(1, 1, 0, 0).toUnicode() == family + sfx\n"
+                        "ok = ok and b['name'].getName(1, 1, 0, 0).toBytes()[-4:] == bytes([0x8A, 0x9A, 0x9F, 0xDB])\n"),
+              0);
+
+    const std::string cantarell = "/usr/share/fonts/opentype/cantarell/Cantarell-Regular.otf";
+    PENMARK_NEED(::access(cantarell.c_str(), R_OK) == 0, "fonts-cantarell");
+    std::string otf = Scratch() + "/unterschrift.otf";
+    ASSERT_EQ(buildSymbolFont(cantarell.c_str(), otf.c_str(), suffix, 0x41, &glyph, {}), 0);
+    EXPECT_EQ(Shell("ots-sanitize '" + otf + "' /dev/null > /dev/null"), 0);
+    EXPECT_EQ(Check(cantarell, otf,
+                    sfxLine + "ps = 'Cantarell-RegularUnterschrift'; family = 'Cantarell'; full = 'Cantarell' + sfx + ' Regular'\n" +
+                        names + "ok = ok and b['CFF '].cff.fontNames == [ps]\n"),
+              0);
+}
+
 TEST(SymbolFont, ScalesToTheFontsEmAndRefusesWhatWouldNotFit) {
     PENMARK_NEED(HaveOracles(), "fonts-liberation2, ots-sanitize or python3-fonttools");
     std::string big = Derive("em16384");

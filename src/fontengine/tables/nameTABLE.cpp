@@ -13,8 +13,9 @@
 
 #include <new>
 
-#include "NameCodec.h"
+#include "CmapCodes.h"
 #include "TTBytes.h"
+#include "Utf8.h"
 
 namespace {
 bool Matches(uint16_t key, uint16_t value) { return key == nameTABLE::kAny || key == value; }
@@ -34,6 +35,49 @@ constexpr uint16_t kWwsFamily = 21;
 bool TakesSuffixAtEnd(uint16_t nameId) {
     return nameId == kFamily || nameId == kUniqueId || nameId == kPostScript || nameId == kTypographicFamily ||
            nameId == kWwsFamily;
+}
+
+// Text as a record of the Unicode or Windows platform stores it: UTF-16 big-endian, a
+// character beyond the BMP as a surrogate pair.
+std::string Utf16Bytes(const std::u32string& text) {
+    std::u16string units;
+    for (char32_t c : text) AppendUtf16(units, c);
+    std::string out;
+    for (char16_t u : units) out.push_back(char(u >> 8)), out.push_back(char(u & 0xFF));
+    return out;
+}
+
+// The suffix in the bytes of a record: UTF-16 for the Unicode and Windows platforms; for a
+// Macintosh record the Macintosh Roman byte of each character (script 0) or, for the other
+// scripts, printable ASCII, which they all share (but Japanese, which has the yen sign and
+// the overline where ASCII has the backslash and the tilde); for the remaining 8-bit
+// records printable ASCII. The engine converts into the other scripts' letters only for
+// character maps, through iconv, which the names do not take on. A character the record
+// cannot hold becomes '?': the suffix stays as long as typed and the name stays unlike
+// the source font's even when no character fits.
+std::string SuffixInRecord(const TTNameRecord& r, const std::u32string& sfx) {
+    if (r.isWide()) return Utf16Bytes(sfx);
+    std::string out;
+    for (char32_t c : sfx) {
+        std::optional<uint32_t> code;
+        if (r.platformID == 1 && r.encodingID == 0) code = CodeInEncoding(1, 0, c);
+        else if (c >= 0x20 && c < 0x7F && !(r.platformID == 1 && r.encodingID == 1 && (c == '\\' || c == '~')))
+            code = c;
+        out.push_back(code && *code >= 0x20 && *code <= 0xFF && *code != 0x7F ? char(*code) : '?');
+    }
+    return out;
+}
+
+// A PostScript name from text: only printable ASCII without the ten delimiters
+// ( ) [ ] { } < > / %, and at most 63 characters (the OpenType name table's rule for
+// name ID 6; the CFF FontName follows it).
+std::string PostScriptName(const std::u32string& text) {
+    std::string out;
+    for (char32_t c : text) {
+        if (out.size() == nameTABLE::kMaxPostScriptName) break;
+        if (c >= 33 && c <= 126 && !std::strchr("()[]{}<>/%", int(c))) out.push_back(char(c));
+    }
+    return out;
 }
 }  // namespace
 
@@ -212,26 +256,37 @@ void nameTABLE::copyRecords(const nameTABLE& other, uint16_t platform, uint16_t 
 }
 
 void nameTABLE::applySuffix(const std::string& suffix) {
-    std::u16string sfx = NameCodec::Current().toWide(suffix.substr(0, kMaxSuffix), NameCodec::CodePage::Ansi);
-    // Full names first, against the family names as they stand before the renaming.
+    std::u32string sfx = DecodeUtf8(suffix);
+    if (sfx.size() > kMaxSuffix) sfx.resize(kMaxSuffix);
+    // Full names first, against the family names as they stand before the renaming; each
+    // in the bytes its record stores, so that a Macintosh record of any script keeps its
+    // own text byte for byte.
     for (size_t i = 0; i < recordCount(); ++i) {
         TTNameRecord* r = record(i);
         if (r->nameID != kFullName) continue;
-        const std::u16string& full = r->wideText();
-        const std::u16string* family = wideText(r->platformID, r->encodingID, r->languageID, kFamily);
-        std::u16string result;
-        if (family && family->size() < full.size() && full.compare(0, family->size(), *family) == 0)
-            result = *family + sfx + full.substr(family->size());
+        std::string full = r->rawText();
+        const TTNameRecord* familyRecord = findRecord(r->platformID, r->encodingID, r->languageID, kFamily);
+        std::string family = familyRecord ? familyRecord->rawText() : std::string();
+        std::string added = SuffixInRecord(*r, sfx);
+        std::string result;
+        if (familyRecord && family.size() < full.size() && full.compare(0, family.size(), family) == 0)
+            result = family + added + full.substr(family.size());
         else
-            result = full + sfx;
-        r->setText(result);
+            result = full + added;
+        r->setRawText(reinterpret_cast<const uint8_t*>(result.data()), result.size());
     }
     for (size_t i = 0; i < recordCount(); ++i) {
         TTNameRecord* r = record(i);
         if (!TakesSuffixAtEnd(r->nameID)) continue;
-        std::u16string result = r->wideText() + sfx;
-        if (r->nameID == kPostScript) std::erase_if(result, [](char16_t ch) { return ch <= 32; });
-        r->setText(result);
+        std::string result;
+        if (r->nameID == kPostScript) {
+            std::u32string text(r->wideText().begin(), r->wideText().end());
+            result = PostScriptName(text + sfx);
+            if (r->isWide()) result = Utf16Bytes(std::u32string(result.begin(), result.end()));
+        } else {
+            result = r->rawText() + SuffixInRecord(*r, sfx);
+        }
+        r->setRawText(reinterpret_cast<const uint8_t*>(result.data()), result.size());
     }
     setState(TTSource::Calculated);
 }

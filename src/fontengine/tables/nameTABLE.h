@@ -13,7 +13,10 @@ class nameTABLE : public TTF_TABLE {
 public:
     // A key of 65535 in a filter matches every value.
     static constexpr uint16_t kAny = 0xFFFF;
+    // Characters of a suffix taken; the rest is cut.
     static constexpr size_t kMaxSuffix = 2048;
+    // The longest PostScript name (name ID 6) the renaming writes.
+    static constexpr size_t kMaxPostScriptName = 63;
 
     nameTABLE(TTObject* owner, uint32_t length = 0, uint32_t checksum = 0, uint32_t offset = 0);
 
@@ -47,8 +50,11 @@ public:
     // Replaces the records matching the filter with copies of other's matching records.
     void copyRecords(const nameTABLE& other, uint16_t platform, uint16_t encoding, uint16_t language,
                      uint16_t nameId);
-    // Adds suffix (8-bit, ANSI code page) to the family (also typographic and WWS), full,
-    // unique and PostScript names.
+    // Adds suffix (UTF-8) to the family (also typographic and WWS), full, unique and
+    // PostScript names, each record in its own encoding: UTF-16 for the Unicode and Windows
+    // platforms, the script's code page for Macintosh ('?' for what it cannot hold). The
+    // PostScript names keep only printable ASCII without the ten delimiters, at most
+    // kMaxPostScriptName characters.
     void applySuffix(const std::string& suffix);
 
     uint16_t format = 0;
