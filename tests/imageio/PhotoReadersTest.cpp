@@ -67,7 +67,7 @@ TEST_F(PhotoReadersTest, PhotosInEveryFormReadCloseToTheirMaster) {
             std::string path = Convert(p.grey, form.name, form.save);
             std::unique_ptr<MonoImage> image;
             ASSERT_EQ(registry.ReadImage(path, {}, image), 0) << p.name << " " << form.name;
-            double iou = photo::InkIoU(*image, master);
+            double iou = photo::Score(p, *image);
             std::printf("%-20s %-12s IoU %.3f\n", p.name.c_str(), form.name, iou);
             EXPECT_GE(iou, 0.90) << p.name << " " << form.name;
         }
