@@ -18,8 +18,10 @@ struct Smaller {
     static uint8_t Of(uint8_t a, uint8_t b) { return a < b ? a : b; }
 };
 
-// Every value of a row becomes the extremum of the window centred on it; values beyond
-// the ends do not count. The row, padded by half a window of neutral values at each end,
+// Every value of a row becomes the extremum of the window centred on it; beyond the ends
+// the end values go on, so that an edge meeting the border runs straight on past it
+// instead of ending in a point the window cannot fill. The row, padded by half a window
+// at each end,
 // is cut into blocks one window long: a window meets at most two blocks and is the tail
 // of the first joined to the head of the second (van Herk, Gil and Werman).
 template <typename Op>
@@ -27,9 +29,9 @@ void RowPass(uint8_t* row, int32_t n, int32_t window, std::vector<uint8_t>& padd
     const int32_t r = window / 2, len = n + 2 * r;
     padded.resize(size_t(len));
     tail.resize(size_t(len));
-    std::fill(padded.begin(), padded.begin() + r, Op::kNeutral);
+    std::fill(padded.begin(), padded.begin() + r, row[0]);
     std::copy(row, row + n, padded.begin() + r);
-    std::fill(padded.begin() + r + n, padded.end(), Op::kNeutral);
+    std::fill(padded.begin() + r + n, padded.end(), row[n - 1]);
     for (int32_t start = 0; start < len; start += window) {
         uint8_t v = Op::kNeutral;
         for (int32_t i = std::min(len, start + window) - 1; i >= start; --i) tail[size_t(i)] = v = Op::Of(v, padded[size_t(i)]);
@@ -60,10 +62,7 @@ void Columns(GreyImage& image, int32_t window) {
     for (int32_t c0 = 0; c0 < image.width; c0 += kBand) {
         const size_t bw = size_t(std::min(kBand, image.width - c0));
         tail.resize(size_t(len) * bw);
-        auto source = [&](int32_t i) -> const uint8_t* {
-            const int32_t y = i - r;
-            return y >= 0 && y < h ? image.Row(y) + c0 : nullptr;
-        };
+        auto source = [&](int32_t i) -> const uint8_t* { return image.Row(std::clamp(i - r, 0, h - 1)) + c0; };
         for (int32_t start = 0; start < len; start += window) {
             const int32_t end = std::min(len, start + window);
             for (int32_t i = end - 1; i >= start; --i) {

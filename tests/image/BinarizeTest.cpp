@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "Error.h"
 
@@ -75,6 +76,43 @@ TEST(Binarize, SpecksSmallerThanAStrokeGo) {
     EXPECT_EQ(RemoveSpecks(m, 8), 1);
     EXPECT_EQ(m.GetPixel(55, 15), 1);
     EXPECT_EQ(m.GetPixel(20, 6), 0);
+}
+
+TEST(Binarize, AHardShadowOnBlankPaperLeavesBlankPaper) {
+    MonoImage blank;
+    blank.Create(900, 300);
+    blank.Fill(1);
+    for (const GreyImage& g : {photo::HardShadowPicture(blank), photo::PhonePhoto(blank)}) {
+        MonoImage out;
+        BinarizeResult r = Binarize(g, {}, out);
+        EXPECT_EQ(r.used, ThresholdMode::Local);
+        // Where the edge meets the border at a sharp angle, the window cannot reach into
+        // the tip of the shadow: a little ink stays there, nowhere else.
+        PixelRect inside{30, 30, 870, 270}, ink;
+        out.FindInkBounds(ink, &inside, 0);
+        EXPECT_TRUE(ink.IsEmpty()) << ink.left << "," << ink.top << " " << ink.Width() << "x" << ink.Height();
+    }
+}
+
+TEST(Binarize, APictureOfTwoLevelsIsTakenPixelForPixel) {
+    // Single pixels and pairs, which speck removal would take: two levels are black and
+    // white already, whichever two.
+    MonoImage master = photo::Master(300, 100);
+    for (int i = 0; i < 40; ++i) master.SetPixel(7 * i + 3, (i * 13) % 100, 0);
+    for (auto [ink, paper] : {std::pair{0, 255}, std::pair{90, 200}}) {
+        GreyImage g = photo::Render(master, [&](int, int, bool isInk) { return isInk ? ink : paper; });
+        for (ThresholdMode mode : {ThresholdMode::Auto, ThresholdMode::Global, ThresholdMode::Local}) {
+            MonoImage out;
+            Binarize(g, {mode, 128}, out);
+            EXPECT_EQ(photo::InkIoU(out, master), 1.0) << ink << " " << int(mode);
+        }
+    }
+    // One level: paper when light, ink when dark.
+    MonoImage out;
+    Binarize(GreyImage{8, 8, std::vector<uint8_t>(64, 250)}, {}, out);
+    EXPECT_EQ(out.GetPixel(3, 3), 1);
+    Binarize(GreyImage{8, 8, std::vector<uint8_t>(64, 10)}, {}, out);
+    EXPECT_EQ(out.GetPixel(3, 3), 0);
 }
 
 TEST(Binarize, AnEmptyPictureIsRefused) {
