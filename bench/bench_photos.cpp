@@ -1,6 +1,7 @@
 // A 4000 x 3000 phone photo of a signature (paper lit unevenly, grain, bluish ink)
 // written as a JPEG of quality 90, read and made black and white: the whole read, then
-// the decode and each threshold on their own. The whole-process figure beside
+// the decode and each threshold on their own, and the paper's estimate with the flattening
+// at three sizes. The whole-process figure beside
 // ImageMagick comes from bench/photos_vs_imagemagick.sh.
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "ImageFormatRegistry.h"
+#include "PaperBackground.h"
 #include "PhotoReaders.h"
 
 namespace {
@@ -105,6 +107,29 @@ void BinarizeOnly(benchmark::State& state, ThresholdMode mode) {
 void BM_BinarizeGlobalOnly(benchmark::State& state) { BinarizeOnly(state, ThresholdMode::Global); }
 void BM_BinarizeLocalOnly(benchmark::State& state) { BinarizeOnly(state, ThresholdMode::Local); }
 
+// The paper's estimate and the flattening alone, at 3, 12 and 48 megapixels (4:3): the
+// time per pixel should not grow with the picture. Strokes 28 pixels wide at 12
+// megapixels, scaled with the picture, and the window the binarisation would choose.
+void BM_FlattenByPaper(benchmark::State& state) {
+    const double scale = std::sqrt(double(state.range(0)) / 12.0);
+    const int32_t w = int32_t(kWidth * scale), h = int32_t(kHeight * scale);
+    GreyImage grey{w, h, std::vector<uint8_t>(size_t(w) * size_t(h))};
+    const int stroke = int(28 * scale);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            const bool ink = (x + 2 * y) % (20 * stroke) < stroke || (y % (9 * stroke)) < stroke / 2;
+            const bool shade = x > y + w / 3;
+            grey.pixels[size_t(y) * size_t(w) + size_t(x)] = uint8_t((ink ? 40 : 235 - 40 * x / w) / (shade ? 2 : 1));
+        }
+    GreyImage flat;
+    for (auto _ : state) {
+        EstimatePaper(grey, 6 * stroke + 1, flat);
+        FlattenByPaper(grey, 235, flat);
+        benchmark::DoNotOptimize(flat.pixels.data());
+    }
+    state.counters["Mpx/s"] = benchmark::Counter(double(w) * h * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 }  // namespace
 
 BENCHMARK(BM_JpegToMonoImageAuto)->Unit(benchmark::kMillisecond);
@@ -113,3 +138,4 @@ BENCHMARK(BM_JpegToMonoImageLocal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeJpegOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BinarizeGlobalOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BinarizeLocalOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlattenByPaper)->Arg(3)->Arg(12)->Arg(48)->Unit(benchmark::kMillisecond);

@@ -7,14 +7,10 @@
 #include <utility>
 
 #include "Error.h"
+#include "PaperBackground.h"
 
 namespace {
 
-// Local thresholds are computed on blocks and blended between block centres: the cost
-// stays linear in the pixels and the memory in the blocks.
-constexpr int kMinBlock = 8;
-constexpr double kSauvolaK = 0.2;
-constexpr double kSauvolaR = 128.0;
 // Paper brighter in one part of the picture than in another by more than this many grey
 // levels (after the ink is left out) defeats a single threshold.
 constexpr int kUnevenSpread = 40;
@@ -48,99 +44,6 @@ void ThresholdGlobal(const GreyImage& grey, int level, MonoImage& out) {
     for (int32_t y = 0; y < grey.height; ++y)
         PackRow(&grey.pixels[size_t(y) * size_t(grey.width)], grey.width, [level](int32_t) { return level; },
                 out.Row(y));
-}
-
-struct BlockStats {
-    int block = kMinBlock, cols = 1, rows = 1;
-    std::vector<double> sum, sumSq;
-    std::vector<uint32_t> count;
-};
-
-BlockStats Blocks(const GreyImage& grey, int block) {
-    BlockStats b;
-    b.block = block;
-    b.cols = (grey.width + block - 1) / block;
-    b.rows = (grey.height + block - 1) / block;
-    size_t n = size_t(b.cols) * size_t(b.rows);
-    b.sum.assign(n, 0);
-    b.sumSq.assign(n, 0);
-    b.count.assign(n, 0);
-    // Whole runs of a row per block, in integers: exact, and no division per pixel.
-    for (int32_t y = 0; y < grey.height; ++y) {
-        const uint8_t* row = &grey.pixels[size_t(y) * size_t(grey.width)];
-        size_t base = size_t(y / block) * size_t(b.cols);
-        for (int c = 0; c < b.cols; ++c) {
-            const int32_t x0 = c * block, x1 = std::min(grey.width, x0 + block);
-            uint64_t sum = 0, sumSq = 0;
-            for (int32_t x = x0; x < x1; ++x) {
-                sum += row[x];
-                sumSq += uint32_t(row[x]) * row[x];
-            }
-            b.sum[base + size_t(c)] += double(sum);
-            b.sumSq[base + size_t(c)] += double(sumSq);
-            b.count[base + size_t(c)] += uint32_t(x1 - x0);
-        }
-    }
-    return b;
-}
-
-// Sauvola's threshold for each block, from the blocks within one block of it (a window
-// three blocks wide).
-std::vector<float> BlockThresholds(const BlockStats& b) {
-    std::vector<float> t(b.sum.size());
-    for (int r = 0; r < b.rows; ++r)
-        for (int c = 0; c < b.cols; ++c) {
-            double s = 0, s2 = 0, n = 0;
-            for (int dr = -1; dr <= 1; ++dr)
-                for (int dc = -1; dc <= 1; ++dc) {
-                    int rr = r + dr, cc = c + dc;
-                    if (rr < 0 || cc < 0 || rr >= b.rows || cc >= b.cols) continue;
-                    size_t i = size_t(rr) * size_t(b.cols) + size_t(cc);
-                    s += b.sum[i];
-                    s2 += b.sumSq[i];
-                    n += b.count[i];
-                }
-            double mean = s / n, sd = std::sqrt(std::max(0.0, s2 / n - mean * mean));
-            t[size_t(r) * size_t(b.cols) + size_t(c)] = float(mean * (1 + kSauvolaK * (sd / kSauvolaR - 1)));
-        }
-    return t;
-}
-
-void ThresholdLocal(const GreyImage& grey, int strokeGuess, MonoImage& out) {
-    // A window some strokes wide, so that a stroke never fills it.
-    int block = std::max(kMinBlock, std::min(std::max(grey.width, grey.height) / 40, strokeGuess * 4));
-    BlockStats b = Blocks(grey, block);
-    std::vector<float> t = BlockThresholds(b);
-    auto at = [&](int r, int c) {
-        r = std::clamp(r, 0, b.rows - 1);
-        c = std::clamp(c, 0, b.cols - 1);
-        return double(t[size_t(r) * size_t(b.cols) + size_t(c)]);
-    };
-    // The blend across a row depends on x alone: its block column and weight are worked
-    // out once, and each row first blends its two block rows into one line of thresholds.
-    std::vector<int32_t> column(size_t(grey.width));
-    std::vector<double> weight(size_t(grey.width));
-    for (int32_t x = 0; x < grey.width; ++x) {
-        double fx = (x + 0.5) / block - 0.5;
-        column[size_t(x)] = int32_t(std::floor(fx));
-        weight[size_t(x)] = fx - column[size_t(x)];
-    }
-    std::vector<double> line(size_t(b.cols) + 2);  // block columns -1 .. cols
-    std::vector<double> level(size_t(grey.width));
-    for (int32_t y = 0; y < grey.height; ++y) {
-        double fy = (y + 0.5) / block - 0.5;
-        int r0 = int(std::floor(fy));
-        double wy = fy - r0;
-        for (int c = -1; c <= b.cols; ++c) line[size_t(c + 1)] = (1 - wy) * at(r0, c) + wy * at(r0 + 1, c);
-        for (int32_t x = 0; x < grey.width; ++x) {
-            const double wx = weight[size_t(x)];
-            const size_t c = size_t(column[size_t(x)] + 1);
-            level[size_t(x)] = (1 - wx) * line[c] + wx * line[c + 1];
-        }
-        // Darker than the level is ink; comparing as doubles keeps the exact rule.
-        PackRow(&grey.pixels[size_t(y) * size_t(grey.width)], grey.width,
-                [&level](int32_t x) { return level[size_t(x)]; }, out.Row(y));
-    }
 }
 
 // Counts the grey levels of n pixels into histogram. Neighbouring pixels mostly share a
@@ -264,6 +167,13 @@ int MedianRun(std::vector<int>& runs) {
     return runs[runs.size() / 2];
 }
 
+// A stroke's runs along it are long and across it short, so the smaller median is its width.
+int MedianStrokeWidth(std::vector<int>& across, std::vector<int>& down) {
+    const int a = MedianRun(across), d = MedianRun(down);
+    const int width = a && d ? std::min(a, d) : std::max(a, d);
+    return std::max(1, width);
+}
+
 }  // namespace
 
 int StrokeWidth(const MonoImage& image) {
@@ -284,9 +194,7 @@ int StrokeWidth(const MonoImage& image) {
             else if (run) down.push_back(std::exchange(run, 0));
         }
     }
-    int a = MedianRun(across), d = MedianRun(down);
-    int width = a && d ? std::min(a, d) : std::max(a, d);
-    return std::max(1, width);
+    return MedianStrokeWidth(across, down);
 }
 
 namespace {
@@ -364,36 +272,153 @@ int RemoveSpecks(MonoImage& image, int minPixels) {
     return removed;
 }
 
+namespace {
+
+// The paper's window: this many strokes wide, so that where strokes cross or a loop
+// closes the ink is still narrower than the window and the paper around it shows.
+constexpr int kWindowStrokes = 6;
+constexpr int32_t kMinWindow = 15;
+
+// How far below the paper a pixel of the flattened picture must be to be taken for ink
+// when the picture has no clear ink class (blank paper): between these fractions of the
+// paper's level, by the paper's grain.
+constexpr int kMinInkDepthPercent = 12;
+constexpr int kMaxInkDepthPercent = 20;
+
+// The level below which a share of the pixels lies.
+int Percentile(const Histogram& h, uint64_t total, uint64_t part, uint64_t whole) {
+    const uint64_t wanted = total * part / whole;
+    uint64_t below = 0;
+    for (int v = 0; v < 256; ++v)
+        if ((below += h[size_t(v)]) > wanted) return v;
+    return 255;
+}
+
+// One or two grey levels: a picture that is black and white already. level is the one
+// that keeps it pixel for pixel.
+bool TwoLevels(const Histogram& h, int& level) {
+    int seen = 0, dark = -1, light = -1;
+    for (int v = 0; v < 256; ++v)
+        if (h[size_t(v)]) {
+            if (++seen > 2) return false;
+            (dark < 0 ? dark : light) = v;
+        }
+    level = light >= 0 ? light : dark < 128 ? 256 : 0;  // one level: ink when dark
+    return true;
+}
+
+// The flattened picture's level: halfway between the paper and the ink. The paper is the
+// median (a signature covers far less than half a picture); the ink, the median of what
+// lies clearly below the paper's grain. Without such ink the level stays under the grain,
+// so blank paper stays blank.
+int FlatLevel(const Histogram& h) {
+    uint64_t total = 0;
+    for (uint64_t c : h) total += c;
+    const int paper = Percentile(h, total, 1, 2);
+    const double grain = (paper - Percentile(h, total, 1, 4)) / 0.674;  // the lower quartile of a normal spread
+    const int depth = std::clamp(int(std::lround(4 * grain)), paper * kMinInkDepthPercent / 100,
+                                 paper * kMaxInkDepthPercent / 100);
+    const int clear = std::max(1, paper - depth);
+    uint64_t inkCount = 0;
+    for (int v = 0; v < clear; ++v) inkCount += h[size_t(v)];
+    if (inkCount == 0) return clear;
+    const int ink = Percentile(h, inkCount, 1, 2);
+    return std::min(clear, (paper + ink + 1) / 2);
+}
+
+// The window for a picture whose strokes are about stroke pixels wide; never less than a
+// fortieth of the picture, in case the strokes were misjudged.
+int32_t PaperWindow(const GreyImage& grey, int stroke) {
+    const int32_t longest = std::max(grey.width, grey.height);
+    const int64_t window = std::max<int64_t>(int64_t(kWindowStrokes) * stroke + 1, longest / 40);
+    return int32_t(std::clamp<int64_t>(window, kMinWindow, std::max(kMinWindow, 2 * longest + 1)));
+}
+
+// Ink along a line of grey, roughly: darker than kRoughShare of the mean over a stretch
+// of the line around it, so that light falling off, shadows and tints are followed. The
+// ink runs are appended to runs.
+constexpr int kRoughSharePercent = 80;
+
+void RoughRuns(const uint8_t* line, int32_t n, int32_t stretch, std::vector<uint32_t>& sums, std::vector<int>& runs) {
+    sums.resize(size_t(n) + 1);
+    sums[0] = 0;
+    for (int32_t i = 0; i < n; ++i) sums[size_t(i) + 1] = sums[size_t(i)] + line[i];
+    const int32_t half = stretch / 2;
+    int run = 0;
+    for (int32_t i = 0; i <= n; ++i) {
+        bool ink = false;
+        if (i < n) {
+            const int32_t a = std::max(0, i - half), b = std::min(n, i + half + 1);
+            ink = uint64_t(line[i]) * 100u * uint64_t(b - a) < uint64_t(sums[size_t(b)] - sums[size_t(a)]) * kRoughSharePercent;
+        }
+        if (ink) ++run;
+        else if (run) runs.push_back(std::exchange(run, 0));
+    }
+}
+
+// The stroke width as a rough local threshold along about 200 rows and 200 columns sees
+// it, as StrokeWidth measures a black-and-white picture.
+int RoughStrokeWidth(const GreyImage& grey) {
+    const int32_t w = grey.width, h = grey.height;
+    const int32_t stretch = std::max<int32_t>(kMinWindow, std::max(w, h) / 20);
+    const int32_t rowStep = std::max(1, h / 200), columnStep = std::max(1, w / 200);
+    std::vector<int> across, down;
+    std::vector<uint32_t> sums;
+    for (int32_t y = 0; y < h; y += rowStep) RoughRuns(grey.Row(y), w, stretch, sums, across);
+    // The columns gathered row by row, so that the picture is read in order.
+    const int32_t columns = (w + columnStep - 1) / columnStep;
+    std::vector<uint8_t> gathered(size_t(columns) * size_t(h));
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* row = grey.Row(y);
+        for (int32_t c = 0; c < columns; ++c) gathered[size_t(c) * size_t(h) + size_t(y)] = row[c * columnStep];
+    }
+    for (int32_t c = 0; c < columns; ++c) RoughRuns(&gathered[size_t(c) * size_t(h)], h, stretch, sums, down);
+    return MedianStrokeWidth(across, down);
+}
+
+}  // namespace
+
 BinarizeResult Binarize(const GreyImage& grey, const ThresholdChoice& choice, MonoImage& out) {
     if (grey.width <= 0 || grey.height <= 0 || grey.pixels.size() != size_t(grey.width) * size_t(grey.height))
         RaiseError(ErrorCode::kInvalidData);
     BinarizeResult result;
     try {
         Allocate(out, grey.width, grey.height);
+        // One pass counts the blocks; their sum is the whole picture's histogram.
+        const std::vector<Histogram> blocks = BlockHistograms(grey);
+        Histogram all{};
+        for (const auto& h : blocks)
+            for (size_t v = 0; v < 256; ++v) all[v] += h[v];
         ThresholdMode mode = choice.mode;
-        int otsu;
-        if (mode == ThresholdMode::Auto) {
-            // One pass counts the blocks; their sum is the whole picture's histogram.
-            const std::vector<Histogram> blocks = BlockHistograms(grey);
-            Histogram all{};
-            for (const auto& h : blocks)
-                for (size_t v = 0; v < 256; ++v) all[v] += h[v];
-            otsu = OtsuOf(all);
-            mode = UnevenOf(blocks) ? ThresholdMode::Local : ThresholdMode::Global;
-        } else {
-            otsu = OtsuLevel(grey);
-        }
-        result.used = mode;
-        result.level = otsu;
-        if (mode == ThresholdMode::Local) {
-            // The stroke width as a global threshold sees it sizes the local window.
-            MonoImage rough;
-            Allocate(rough, grey.width, grey.height);
-            ThresholdGlobal(grey, otsu, rough);
-            ThresholdLocal(grey, StrokeWidth(rough), out);
-        } else {
-            result.level = mode == ThresholdMode::Fixed ? std::clamp(choice.level, 0, 256) : otsu;
+        int twoLevel = 0;
+        if (TwoLevels(all, twoLevel)) {
+            // Black and white already: every pixel as it is, nothing taken for a speck.
+            result.used = mode == ThresholdMode::Fixed ? mode : ThresholdMode::Global;
+            result.level = mode == ThresholdMode::Fixed ? std::clamp(choice.level, 0, 256) : twoLevel;
             ThresholdGlobal(grey, result.level, out);
+            return result;
+        }
+        const int otsu = OtsuOf(all);
+        if (mode == ThresholdMode::Auto) mode = UnevenOf(blocks) ? ThresholdMode::Local : ThresholdMode::Global;
+        result.used = mode;
+        if (mode == ThresholdMode::Global) {
+            result.level = otsu;
+            ThresholdGlobal(grey, otsu, out);
+        } else {
+            GreyImage flat;
+            EstimatePaper(grey, PaperWindow(grey, RoughStrokeWidth(grey)), flat);
+            // Flattened to the brightest paper (the picture's 90th percentile, which ink
+            // does not reach): the picture as if lit throughout as its best-lit part. On
+            // evenly lit paper that is the picture, and a level means the same on both.
+            FlattenByPaper(grey, uint8_t(std::max(1, Percentile(all, grey.pixels.size(), 9, 10))), flat);
+            if (mode == ThresholdMode::Fixed) {
+                result.level = std::clamp(choice.level, 0, 256);
+            } else {
+                Histogram levels{};
+                CountLevels(flat.pixels.data(), flat.pixels.size(), levels);
+                result.level = FlatLevel(levels);
+            }
+            ThresholdGlobal(flat, result.level, out);
         }
         int stroke = StrokeWidth(out);
         RemoveSpecks(out, std::max(2, stroke * stroke / 2));

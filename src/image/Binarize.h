@@ -1,31 +1,29 @@
 // Black and white from a grey picture (a photo or a colour scan of a signature): a
-// global threshold (Otsu) for evenly lit paper, a local one (Sauvola) where the light or
-// the paper varies, an automatic choice between them, and the specks removed.
+// global threshold (Otsu) for evenly lit paper; where the light or the paper varies, the
+// paper's own brightness taken out first (PaperBackground.h) and the flat picture cut;
+// an automatic choice between them, and the specks removed. A picture of only two grey
+// levels is already black and white and is taken pixel for pixel.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "GreyImage.h"
 #include "MonoImage.h"
 
-// 8-bit grey, 0 black, 255 white, row 0 on top.
-struct GreyImage {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint8_t> pixels;
-    uint8_t At(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
+// Auto: Local where the paper is uneven, else Global. Global: Otsu's level on the picture.
+// Local: the picture flattened by its paper, cut at a level between paper and ink.
+// Fixed: the flattened picture cut at the given level.
 enum class ThresholdMode { Auto, Global, Local, Fixed };
 
 struct ThresholdChoice {
     ThresholdMode mode = ThresholdMode::Auto;
-    int level = 128;  // the fixed level: darker pixels are ink
+    int level = 128;  // the fixed level: darker pixels of the flattened picture are ink
 };
 
 struct BinarizeResult {
     ThresholdMode used = ThresholdMode::Global;  // Global or Local (Fixed when asked)
-    int level = 128;  // the global level used, or for Local the one Otsu would have used
+    int level = 128;  // the level used: on the picture for Global, the flattened one otherwise
 };
 
 // A picture that was made black and white, with the grey it came from and how it was

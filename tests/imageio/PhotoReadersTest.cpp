@@ -67,10 +67,26 @@ TEST_F(PhotoReadersTest, PhotosInEveryFormReadCloseToTheirMaster) {
             std::string path = Convert(p.grey, form.name, form.save);
             std::unique_ptr<MonoImage> image;
             ASSERT_EQ(registry.ReadImage(path, {}, image), 0) << p.name << " " << form.name;
-            double iou = photo::InkIoU(*image, master);
+            double iou = photo::Score(p, *image);
             std::printf("%-20s %-12s IoU %.3f\n", p.name.c_str(), form.name, iou);
             EXPECT_GE(iou, 0.90) << p.name << " " << form.name;
         }
+}
+
+TEST_F(PhotoReadersTest, ABlackAndWhitePngIsTakenPixelForPixel) {
+    // Dots of one pixel, which speck removal would take, as a 1-bit and a two-colour PNG.
+    MonoImage master = photo::Master(300, 100);
+    for (int i = 0; i < 40; ++i) master.SetPixel(7 * i + 3, (i * 13) % 100, 0);
+    GreyImage g = photo::Render(master, [](int, int, bool ink) { return ink ? 0.0 : 255.0; });
+    ImageFormatRegistry registry;
+    for (const char* save : {"im.convert('1').save(__import__('sys').argv[1])",
+                             "im.point(lambda v: 255 if v else 0).convert('RGB').point(lambda v: v or 90)"
+                             ".convert('P', palette=Image.ADAPTIVE, colors=2).save(__import__('sys').argv[1])"}) {
+        std::string path = Convert(g, "bw.png", save);
+        std::unique_ptr<MonoImage> image;
+        ASSERT_EQ(registry.ReadImage(path, {}, image), 0) << save;
+        EXPECT_EQ(photo::InkIoU(*image, master), 1.0) << save;
+    }
 }
 
 TEST_F(PhotoReadersTest, TransparencyIsPaperAndTheExifOrientationTurnsThePicture) {
