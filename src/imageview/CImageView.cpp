@@ -744,7 +744,7 @@ PixelRect CImageView::BrushViewRect() const {
     int radius = BrushRadius();
     QPoint c = k >= 1 ? m_ptBrush * k + QPoint(k / 2, k / 2) : ImageToView(m_ptBrush);
     int r = k >= 1 ? radius * k + k : radius / -k + 1;
-    r += 2;  // the pen and rounding
+    r += 3;  // the halo and rounding
     return {c.x() - r, c.y() - r, c.x() + r + 1, c.y() + r + 1};
 }
 
@@ -764,16 +764,17 @@ void CImageView::HideBrush() {
 }
 
 void CImageView::DrawBrush(QPainter& p, QPoint scroll) const {
-    // The circle of pixel centres the brush reaches, inverted so it shows on ink and paper.
+    // The circle of pixel centres the brush reaches: black on a white halo, so that it
+    // shows on ink, paper and the grey around the picture alike.
     int k = m_nZoom;
     double scale = k >= 1 ? k : 1.0 / -k;
     QPointF centre = (QPointF(m_ptBrush) + QPointF(0.5, 0.5)) * scale - QPointF(scroll);
     double radius = (BrushRadius() + 0.5) * scale;
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(Qt::white, 0));
+    p.setPen(QPen(Qt::white, 3));
     p.drawEllipse(centre, radius, radius);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawEllipse(centre, radius, radius);
 }
 
 void CImageView::keyPressEvent(QKeyEvent* event) {
