@@ -144,7 +144,7 @@ void CPenmarkDocument::NoteImageEdit(int command) {
 PixelRect CPenmarkDocument::EraseStroke(const std::vector<PixelPoint>& points, int32_t radius) {
     if (!m_pImage || m_pImage->IsEmpty() || points.empty()) return {};
     PixelRect painted = ::EraseStroke(*m_pImage, points, radius);
-    if (!m_pGreySource) return painted;
+    if (!m_pGreySource || painted.IsEmpty()) return painted;  // a stroke beside the picture
     ImageEdit* last = m_imageEdits.empty() ? nullptr : &m_imageEdits.back();
     if (last && last->command == ImageEdit::kErase && last->radius == radius && last->points.back() == points.front())
         last->points.insert(last->points.end(), points.begin() + 1, points.end());

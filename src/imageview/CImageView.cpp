@@ -713,9 +713,11 @@ void CImageView::BeginErase(QPoint clientPoint) {
     if (!hasFocus()) setFocus(Qt::MouseFocusReason);
     m_nStrokeRadius = BrushRadius();
     m_bErasing = true;
+    m_bStrokePainted = false;
     m_ptStroke = StrokePoint(clientPoint);
     PixelRect painted = doc->EraseStroke({{m_ptStroke.x(), m_ptStroke.y()}}, m_nStrokeRadius);
     if (painted.IsEmpty()) return;
+    m_bStrokePainted = true;
     ImageAreaHint hint(painted);
     doc->UpdateAllViews(nullptr, 0, &hint);
 }
@@ -729,6 +731,7 @@ void CImageView::EraseTo(QPoint p) {
     PixelRect painted = doc->EraseStroke({{m_ptStroke.x(), m_ptStroke.y()}, {p.x(), p.y()}}, m_nStrokeRadius);
     m_ptStroke = p;
     if (painted.IsEmpty()) return;
+    m_bStrokePainted = true;
     ImageAreaHint hint(painted);
     doc->UpdateAllViews(nullptr, 0, &hint);
 }
@@ -736,7 +739,7 @@ void CImageView::EraseTo(QPoint p) {
 void CImageView::EndErase() {
     if (!m_bErasing) return;
     m_bErasing = false;
-    emit ImageEdited();
+    if (m_bStrokePainted) emit ImageEdited();  // a stroke beside the picture is no edit
 }
 
 PixelRect CImageView::BrushViewRect() const {

@@ -225,6 +225,7 @@ private:
     int32_t m_nEraserRadius = 0;   // device pixels; 0 off
     int32_t m_nStrokeRadius = 0;   // picture pixels, fixed for one stroke
     bool m_bErasing = false;
+    bool m_bStrokePainted = false;
     QPoint m_ptStroke;             // the stroke's last picture point
     bool m_bBrushShown = false;
     QPoint m_ptBrush;              // picture pixel under the pointer

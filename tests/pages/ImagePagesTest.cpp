@@ -692,6 +692,12 @@ TEST_F(EraserTest, ADragPaintsPaperAndUndoAndRedoStepThroughItAndAFlip) {
     }
     EXPECT_EQ(InkCount(img), InkCount(Strokes(300, 120)) - 3 * (2 * r + 1));  // nothing else
     const std::vector<uint8_t> erased = Bits(*doc.m_pImage);
+    EXPECT_EQ(edit->History()->count(), 1);
+    // A stroke on the grey below the picture paints nothing and is no step.
+    const QPoint below(100, 120 + r + 3);
+    ASSERT_LT(ClientAt(view, below).y(), view->viewport()->height());
+    DragThrough(view, {below, below + QPoint(100, 0)});
+    EXPECT_EQ(edit->History()->count(), 1);
 
     // One step back brings the ink back; one forward (the button, then the keys) erases it again.
     ASSERT_TRUE(edit->Action(ID_EDIT_UNDO)->isEnabled());
