@@ -78,6 +78,7 @@ void CPenmarkDocument::DiscardImage() {
     m_pSelectionImage.reset();
     m_pGreySource.reset();
     m_imageEdits.clear();
+    ++m_nPictureSerial;
     m_rcSelection = PixelRect{};
     m_rcInk = PixelRect{};
 }
@@ -138,7 +139,57 @@ bool CPenmarkDocument::LoadImageFile(const std::string& path) {
 }
 
 void CPenmarkDocument::NoteImageEdit(int command) {
-    if (m_pGreySource) m_imageEdits.push_back(command);
+    if (m_pGreySource) m_imageEdits.push_back(ImageEdit{command, 0, {}});
+}
+
+PixelRect CPenmarkDocument::EraseStroke(const std::vector<PixelPoint>& points, int32_t radius) {
+    if (!m_pImage || m_pImage->IsEmpty() || points.empty()) return {};
+    PixelRect painted = ::EraseStroke(*m_pImage, points, radius);
+    if (!m_pGreySource || painted.IsEmpty()) return painted;  // a stroke beside the picture
+    ImageEdit* last = m_imageEdits.empty() ? nullptr : &m_imageEdits.back();
+    if (last && last->command == ImageEdit::kErase && last->radius == radius && last->points.back() == points.front())
+        last->points.insert(last->points.end(), points.begin() + 1, points.end());
+    else
+        m_imageEdits.push_back(ImageEdit{ImageEdit::kErase, radius, points});
+    return painted;
+}
+
+ImageEditState CPenmarkDocument::SaveEditState() const {
+    ImageEditState state;
+    if (m_pImage) m_pImage->CopyTo(state.image);
+    state.edits = m_imageEdits;
+    if (m_pGreySource) {
+        state.cutFromGrey = true;
+        state.choice = m_pGreySource->choice;
+        state.result = m_pGreySource->result;
+    }
+    return state;
+}
+
+bool CPenmarkDocument::RestoreEditState(const ImageEditState& state) {
+    auto image = std::make_unique<MonoImage>();
+    std::vector<ImageEdit> edits;
+    try {
+        if (!state.image.IsEmpty()) state.image.CopyTo(*image);
+        edits = state.edits;
+    } catch (const std::exception&) {  // the code error 2005 or a failed allocation
+        if (m_services.messages)
+            m_services.messages->Show(GetString(StringId::kNoMemory), MessageStyle::kOk | MessageStyle::kIconStop);
+        return false;
+    }
+    const bool reshaped = !m_pImage || m_pImage->width != image->width || m_pImage->height != image->height;
+    m_pImage = image->IsEmpty() ? nullptr : std::move(image);
+    m_imageEdits = std::move(edits);
+    if (m_pGreySource && state.cutFromGrey) {
+        m_pGreySource->choice = state.choice;
+        m_pGreySource->result = state.result;
+    }
+    if (reshaped) {
+        m_rcSelection = PixelRect{};
+        m_rcInk = PixelRect{};
+    }
+    UpdateAllViews(nullptr);
+    return true;
 }
 
 bool CPenmarkDocument::Rebinarize(const ThresholdChoice& choice) {
@@ -146,7 +197,7 @@ bool CPenmarkDocument::Rebinarize(const ThresholdChoice& choice) {
     try {
         auto image = std::make_unique<MonoImage>();
         BinarizeResult result = Binarize(m_pGreySource->grey, choice, *image);
-        for (int command : m_imageEdits) ApplyImageCommand(*image, command);
+        for (const ImageEdit& edit : m_imageEdits) ApplyImageEdit(*image, edit);
         m_pImage = std::move(image);
         m_pGreySource->choice = choice;
         m_pGreySource->result = result;

@@ -11,6 +11,7 @@
 #include "FontInfo.h"
 #include "ImageFormatRegistry.h"
 #include "GlyphOutline.h"
+#include "ImageEdits.h"
 #include "MonoImage.h"
 #include "Outline.h"
 #include "PlatformServices.h"
@@ -63,6 +64,21 @@ public:
     bool Rebinarize(const ThresholdChoice& choice);
     // Records an edit-page command run on the picture, for Rebinarize to repeat.
     void NoteImageEdit(int command);
+    // Paints paper along a stroke (picture pixels) with a brush of radius, and records it
+    // for Rebinarize; a stroke that goes on from where the last one ended joins it. The
+    // box painted; the caller repaints it.
+    PixelRect EraseStroke(const std::vector<PixelPoint>& points, int32_t radius);
+
+    // The picture's edit state, to bring back with RestoreEditState (undo and redo).
+    // Raises 2005 when memory runs out.
+    ImageEditState SaveEditState() const;
+    // Brings back a kept state and repaints the views; a picture of other dimensions
+    // drops the selection. False, with the message shown, when memory runs out (the
+    // picture then as it was).
+    bool RestoreEditState(const ImageEditState& state);
+    // Changes whenever a new picture replaces the old one (read, pasted, scanned), never
+    // for an edit: what an edit history belongs to.
+    uint32_t PictureSerial() const { return m_nPictureSerial; }
 
     // The clipboard's picture, reduced to black and white, becomes the image; false when
     // the clipboard holds none (the old picture is gone either way).
@@ -151,7 +167,8 @@ protected:
     PlatformServices m_services;
     // The grey picture behind m_pImage and the edits run on m_pImage since.
     std::unique_ptr<GreySource> m_pGreySource;
-    std::vector<int> m_imageEdits;
+    std::vector<ImageEdit> m_imageEdits;
+    uint32_t m_nPictureSerial = 0;
     FileFilter m_imageFilterAll;
     const ImageFormatRegistry* m_pRegistry = nullptr;
     std::vector<FileFilter> m_imageFilters;

@@ -1,6 +1,7 @@
 #include "CImageView.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -394,6 +395,7 @@ bool CImageView::ExecuteCommand(int id) {
     } else {
         doc->UpdateAllViews(nullptr);
     }
+    emit ImageEdited();
     return true;
 }
 
@@ -445,6 +447,7 @@ void CImageView::OnImageRotated() {
 void CImageView::OnUpdate(CView*, intptr_t, CObject* pHint) {
     if (!pHint) {
         if (m_bDragging && !Image()) CancelDrag();
+        if (!Image()) m_bErasing = false;
         // A new picture: its shape decides the extent, and the fit when that was asked for.
         if (m_sizeShownImage != ImageSize()) {
             ComputeMaxZoom();
@@ -493,6 +496,10 @@ int CImageView::HitTest(QPoint viewPoint) const {
 }
 
 void CImageView::UpdateCursor(QPoint clientPoint) {
+    if (!m_bSelectionMode && EraserOn()) {
+        viewport()->setCursor(Qt::CrossCursor);
+        return;
+    }
     int code = m_bSelectionMode ? HitTest(clientPoint + ScrollPosition()) : kHitNone;
     if (m_bDragging) code = m_nDragCode;
     viewport()->setCursor(CursorFor(code));
@@ -634,17 +641,23 @@ void CImageView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         if (m_bDragging)
             CancelDrag();
-        else
+        else if (!m_bErasing)
             ContextMenu()->popup(event->globalPosition().toPoint());
         return;
     }
-    if (event->button() == Qt::LeftButton && m_bSelectionMode && !m_bDragging) BeginDrag(client);
+    if (event->button() != Qt::LeftButton) return;
+    if (m_bSelectionMode && !m_bDragging)
+        BeginDrag(client);
+    else if (!m_bSelectionMode && EraserOn() && !m_bErasing)
+        BeginErase(client);
 }
 
 void CImageView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
 
 void CImageView::mouseMoveEvent(QMouseEvent* event) {
     QPoint client = DevicePoint(event->position());
+    if (m_bErasing) ContinueErase(client);
+    if (!m_bSelectionMode && EraserOn()) MoveBrush(client);
     if (m_bDragging)
         TrackDrag(client);
     else
@@ -652,10 +665,127 @@ void CImageView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CImageView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && m_bDragging) EndDrag(DevicePoint(event->position()));
+    if (event->button() != Qt::LeftButton) return;
+    if (m_bDragging) EndDrag(DevicePoint(event->position()));
+    if (m_bErasing) {
+        ContinueErase(DevicePoint(event->position()));
+        EndErase();
+    }
+}
+
+bool CImageView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Leave) HideBrush();
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+// ---- the eraser
+
+void CImageView::SetEraser(int screenRadius) {
+    m_nEraserRadius = std::max(0, screenRadius);
+    viewport()->setMouseTracking(m_bSelectionMode || EraserOn());
+    if (!EraserOn()) {
+        if (m_bErasing) EndErase();
+        HideBrush();
+    } else if (viewport()->underMouse()) {
+        MoveBrush(DevicePoint(viewport()->mapFromGlobal(QCursor::pos())));
+    }
+    if (!m_bSelectionMode) viewport()->setCursor(EraserOn() ? Qt::CrossCursor : Qt::ArrowCursor);
+}
+
+int CImageView::BrushRadius() const {
+    if (!EraserOn()) return 0;
+    if (m_nZoom >= 1) return (m_nEraserRadius + m_nZoom / 2) / m_nZoom;
+    return m_nEraserRadius * -m_nZoom;
+}
+
+QPoint CImageView::StrokePoint(QPoint clientPoint) const {
+    // Far beyond the picture a point only needs to stay far: the stroke keeps its
+    // direction into the picture and the numbers stay small.
+    QPoint p = ViewToImage(clientPoint + ScrollPosition());
+    QSize size = ImageSize();
+    int margin = m_nStrokeRadius + 1;
+    return QPoint(std::clamp(p.x(), -margin, size.width() + margin), std::clamp(p.y(), -margin, size.height() + margin));
+}
+
+void CImageView::BeginErase(QPoint clientPoint) {
+    CPenmarkDocument* doc = Document();
+    if (!doc || !Image()) return;
+    if (!hasFocus()) setFocus(Qt::MouseFocusReason);
+    m_nStrokeRadius = BrushRadius();
+    m_bErasing = true;
+    m_bStrokePainted = false;
+    m_ptStroke = StrokePoint(clientPoint);
+    PixelRect painted = doc->EraseStroke({{m_ptStroke.x(), m_ptStroke.y()}}, m_nStrokeRadius);
+    if (painted.IsEmpty()) return;
+    m_bStrokePainted = true;
+    ImageAreaHint hint(painted);
+    doc->UpdateAllViews(nullptr, 0, &hint);
+}
+
+void CImageView::ContinueErase(QPoint clientPoint) { EraseTo(StrokePoint(clientPoint)); }
+
+void CImageView::EraseTo(QPoint p) {
+    CPenmarkDocument* doc = Document();
+    if (!doc || !Image() || p == m_ptStroke) return;
+    // Each move paints the whole segment from the last point: a fast drag leaves no gaps.
+    PixelRect painted = doc->EraseStroke({{m_ptStroke.x(), m_ptStroke.y()}, {p.x(), p.y()}}, m_nStrokeRadius);
+    m_ptStroke = p;
+    if (painted.IsEmpty()) return;
+    m_bStrokePainted = true;
+    ImageAreaHint hint(painted);
+    doc->UpdateAllViews(nullptr, 0, &hint);
+}
+
+void CImageView::EndErase() {
+    if (!m_bErasing) return;
+    m_bErasing = false;
+    if (m_bStrokePainted) emit ImageEdited();  // a stroke beside the picture is no edit
+}
+
+PixelRect CImageView::BrushViewRect() const {
+    int k = m_nZoom;
+    int radius = BrushRadius();
+    QPoint c = k >= 1 ? m_ptBrush * k + QPoint(k / 2, k / 2) : ImageToView(m_ptBrush);
+    int r = k >= 1 ? radius * k + k : radius / -k + 1;
+    r += 3;  // the halo and rounding
+    return {c.x() - r, c.y() - r, c.x() + r + 1, c.y() + r + 1};
+}
+
+void CImageView::MoveBrush(QPoint clientPoint) {
+    QPoint p = ViewToImage(clientPoint + ScrollPosition());
+    if (m_bBrushShown && p == m_ptBrush) return;
+    if (m_bBrushShown) InvalidateViewRect(BrushViewRect());
+    m_ptBrush = p;
+    m_bBrushShown = true;
+    InvalidateViewRect(BrushViewRect());
+}
+
+void CImageView::HideBrush() {
+    if (!m_bBrushShown) return;
+    InvalidateViewRect(BrushViewRect());
+    m_bBrushShown = false;
+}
+
+void CImageView::DrawBrush(QPainter& p, QPoint scroll) const {
+    // The circle of pixel centres the brush reaches: black on a white halo, so that it
+    // shows on ink, paper and the grey around the picture alike.
+    int k = m_nZoom;
+    double scale = k >= 1 ? k : 1.0 / -k;
+    QPointF centre = (QPointF(m_ptBrush) + QPointF(0.5, 0.5)) * scale - QPointF(scroll);
+    double radius = (BrushRadius() + 0.5) * scale;
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::white, 3));
+    p.drawEllipse(centre, radius, radius);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawEllipse(centre, radius, radius);
 }
 
 void CImageView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_bErasing) {
+        EndErase();
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape && m_bDragging) {
         CancelDrag();
         event->accept();
@@ -797,6 +927,7 @@ void CImageView::Render(QImage& target, const QRect& clientRect) const {
     QPoint scroll = ScrollPosition();
     if (m_bSelectionMode) DrawSelection(p, scroll);
     if (m_bDragging) DrawBand(p, scroll);
+    if (m_bBrushShown) DrawBrush(p, scroll);
 }
 
 void CImageView::paintEvent(QPaintEvent* event) {
@@ -805,7 +936,7 @@ void CImageView::paintEvent(QPaintEvent* event) {
     QRect logical = event->rect();
     QRect device = QRectF(QPointF(logical.topLeft()) * dpr, QSizeF(logical.size()) * dpr).toAlignedRect();
     QPainter screen(viewport());
-    if (!m_bGridOn && !m_bSelectionMode && !m_bDragging) {
+    if (!m_bGridOn && !m_bSelectionMode && !m_bDragging && !m_bBrushShown) {
         // Only the picture and the grey around it: straight onto the screen.
         screen.scale(1 / dpr, 1 / dpr);
         DrawImage(screen, device);

@@ -89,6 +89,18 @@ public:
     // The image commands, the zoom buttons, Select All and Deselect; false for any other id.
     bool ExecuteCommand(int id);
 
+    // The eraser (outside selection mode): a brush of screenRadius device pixels paints
+    // paper where the left button drags; 0 turns it off. The brush keeps its size on the
+    // screen, so it covers fewer picture pixels the closer the user zooms in.
+    void SetEraser(int screenRadius);
+    bool EraserOn() const { return m_nEraserRadius > 0; }
+    // The brush's radius in picture pixels at the current zoom.
+    int BrushRadius() const;
+    bool Erasing() const { return m_bErasing; }
+    // Whether the brush's outline is drawn, and its centre (a picture pixel).
+    bool BrushShown() const { return m_bBrushShown; }
+    QPoint BrushCentre() const { return m_ptBrush; }
+
     // The hit code of a point in view pixels (selection mode).
     int HitTest(QPoint viewPoint) const;
 
@@ -97,6 +109,12 @@ public:
     void OnImageRotated();
 
     void OnUpdate(CView* pSender, intptr_t lHint, CObject* pHint) override;
+
+signals:
+    // The picture was changed by a command or an eraser stroke (sent when the stroke ends).
+    void ImageEdited();
+
+public:
 
     // Paints the view pixels of a client rectangle (device pixels) into target, whose
     // top-left is the rectangle's top-left.
@@ -132,6 +150,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     const MonoImage* Image() const;
@@ -163,6 +182,17 @@ private:
     // The arrow keys move the selection, with Shift they resize it; true when taken.
     bool KeySelection(QKeyEvent* event);
 
+    // The eraser's stroke and the outline that follows the pointer.
+    QPoint StrokePoint(QPoint clientPoint) const;
+    void BeginErase(QPoint clientPoint);
+    void ContinueErase(QPoint clientPoint);
+    void EndErase();
+    void EraseTo(QPoint imagePoint);
+    void MoveBrush(QPoint clientPoint);
+    void HideBrush();
+    PixelRect BrushViewRect() const;
+    void DrawBrush(QPainter& p, QPoint scroll) const;
+
     void DrawImage(QPainter& p, const QRect& area) const;
     void DrawGrid(QPainter& p, const QRect& area) const;
     void DrawSelection(QPainter& p, QPoint scroll) const;
@@ -191,4 +221,12 @@ private:
     QSize m_sizeShownImage;    // the picture size the extent was computed for
     QMenu* m_pMenu = nullptr;
     QRegion m_lastPaint;
+
+    int32_t m_nEraserRadius = 0;   // device pixels; 0 off
+    int32_t m_nStrokeRadius = 0;   // picture pixels, fixed for one stroke
+    bool m_bErasing = false;
+    bool m_bStrokePainted = false;
+    QPoint m_ptStroke;             // the stroke's last picture point
+    bool m_bBrushShown = false;
+    QPoint m_ptBrush;              // picture pixel under the pointer
 };

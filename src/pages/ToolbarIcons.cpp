@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "CEditImagePage.h"
 #include "CImageView.h"
 
 namespace {
@@ -109,6 +110,40 @@ void Fit(QPainter& p) {
     Arrow(p, QPointF(7.5, 7), QPointF(13.5, 12.5));
 }
 
+// A rubber held at a slant, and below it a dot the size of its brush (0 to 2).
+void Eraser(QPainter& p, int size) {
+    p.save();
+    p.translate(9.5, 5.5);
+    p.rotate(-35);
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(kFace);
+    p.drawRect(QRectF(-5, -2.5, 10, 5));
+    p.setBrush(kBlue);
+    p.drawRect(QRectF(-5, -2.5, 3.5, 5));
+    p.restore();
+    const qreal radius[3] = {1.2, 2.2, 3.4};
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    p.drawEllipse(QPointF(4.5, 10.5), radius[size], radius[size]);
+}
+
+// A half-turn arrow: back to the left for undo, on to the right for redo.
+void History(QPainter& p, bool back) {
+    if (!back) {
+        p.translate(kWidth, 0);
+        p.scale(-1, 1);
+    }
+    p.setPen(QPen(kBlue, 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath path(QPointF(4, 6));
+    path.cubicTo(QPointF(8, 2.5), QPointF(14, 4), QPointF(13, 9));
+    path.cubicTo(QPointF(12.5, 12), QPointF(9, 13), QPointF(7, 12.5));
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawPolygon(QPolygonF({QPointF(1.5, 7.5), QPointF(6.5, 2), QPointF(7, 8.5)}));
+}
+
 }  // namespace
 
 QIcon ToolbarIcon(int commandId) {
@@ -126,6 +161,11 @@ QIcon ToolbarIcon(int commandId) {
         case ID_VIEW_ZOOM_IN: Magnifier(p, 1); break;
         case ID_VIEW_ZOOM_OUT: Magnifier(p, -1); break;
         case ID_VIEW_FIT: Fit(p); break;
+        case ID_ERASER_SMALL: Eraser(p, 0); break;
+        case ID_ERASER_MEDIUM: Eraser(p, 1); break;
+        case ID_ERASER_LARGE: Eraser(p, 2); break;
+        case ID_EDIT_UNDO: History(p, true); break;
+        case ID_EDIT_REDO: History(p, false); break;
         default: return QIcon();
     }
     p.end();

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "CEditImagePage.h"
+#include "ImageEdits.h"
 #include "CImageView.h"
 #include "COpenImagePage.h"
 #include "CPenmarkDlg.h"
@@ -329,7 +330,8 @@ TEST_F(ImagePagesTest, ToolbarCommandsReachTheViewAndKeepTheSelection) {
             invert = qobject_cast<QToolButton*>(edit->ToolBar()->widgetForAction(a));
     }
     EXPECT_EQ(tips, (QStringList{"Enhance", "Flip Vertical", "Flip Horizontal", "Rotate Clockwise",
-                                 "Rotate Counterclockwise", "Invert", "Zoom In", "Zoom Out", "Fit To Window"}));
+                                 "Rotate Counterclockwise", "Invert", "Eraser: small brush", "Eraser: medium brush",
+                                 "Eraser: large brush", "Undo", "Redo", "Zoom In", "Zoom Out", "Fit To Window"}));
     doc.m_rcSelection = {1, 2, 3, 4};
     ASSERT_NE(invert, nullptr);
     QTest::mouseClick(invert, Qt::LeftButton);
@@ -602,6 +604,224 @@ TEST_F(ImagePagesTest, AGreyBitmapIsRefusedUnlessTheUserAsksForBlackAndWhite) {
     EXPECT_TRUE(Active<CEditImagePage>()->ThresholdRow()->isVisible());
     // Asked once: the next grey bitmap is asked about again.
     EXPECT_FALSE(GreyTiffBmp());
+}
+
+// ---- the eraser and the edit history
+
+// The device point of the viewport over a picture pixel's centre.
+QPoint ClientAt(const CImageView* view, QPoint pixel) {
+    const int k = view->Zoom();
+    QPoint p = view->ImageToView(pixel) + (k > 1 ? QPoint(k / 2, k / 2) : QPoint()) - view->ScrollPosition();
+    return QPointF(QPointF(p) / view->viewport()->devicePixelRatioF()).toPoint();
+}
+
+// A drag with the left button through picture pixels; the pointer jumps between them as
+// in a fast drag.
+void DragThrough(CImageView* view, std::initializer_list<QPoint> pixels) {
+    std::vector<QPoint> points(pixels);
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, ClientAt(view, points.front()));
+    for (size_t i = 1; i < points.size(); ++i) QTest::mouseMove(view->viewport(), ClientAt(view, points[i]));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, ClientAt(view, points.back()));
+    QApplication::processEvents();
+}
+
+int InkCount(const MonoImage& img) {
+    int ink = 0;
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) ink += img.GetPixel(x, y) == 0;
+    return ink;
+}
+
+int ContourCount(const Outline& outline) {
+    int moves = 0;
+    for (OutlineNodeRef n = outline.firstNode(); n; n = outline.nextNode(n)) moves += n.kind() == 0x11;
+    return moves;
+}
+
+struct EraserTest : ImagePagesTest {
+    CEditImagePage* edit = nullptr;
+    CImageView* view = nullptr;
+    void OpenEdit(const std::string& path) {
+        OpenPicture(path);
+        ASSERT_EQ(sheet->ActiveIndex(), 3) << (messages.texts.empty() ? "" : messages.texts[0]);
+        edit = Active<CEditImagePage>();
+        view = edit->View();
+        ASSERT_NE(view, nullptr);
+    }
+    QToolButton* Button(int id) const { return qobject_cast<QToolButton*>(edit->ToolBar()->widgetForAction(edit->Action(id))); }
+    void Click(int id) const { QTest::mouseClick(Button(id), Qt::LeftButton); }
+    // The keys go where the user's focus is: the view.
+    void Keys(QKeySequence keys) const {
+        sheet->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+        view->setFocus();
+        QTest::keySequence(view, keys);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(EraserTest, ADragPaintsPaperAndUndoAndRedoStepThroughItAndAFlip) {
+    OpenEdit(Picture("strokes.bmp", Strokes(300, 120)));
+    const std::vector<uint8_t> original = Bits(*doc.m_pImage);
+    EXPECT_FALSE(edit->Action(ID_EDIT_UNDO)->isEnabled());
+    EXPECT_FALSE(edit->Action(ID_EDIT_REDO)->isEnabled());
+
+    // The pointer over the picture shows the brush's outline once a brush is chosen.
+    QTest::mouseMove(view->viewport(), ClientAt(view, {150, 60}));
+    const QImage plain = view->viewport()->grab().toImage();
+    Click(ID_ERASER_LARGE);
+    ASSERT_TRUE(view->EraserOn());
+    EXPECT_EQ(view->viewport()->cursor().shape(), Qt::CrossCursor);
+    QTest::mouseMove(view->viewport(), ClientAt(view, {150, 61}));
+    QApplication::processEvents();
+    EXPECT_TRUE(view->BrushShown());
+    EXPECT_EQ(view->BrushCentre(), QPoint(150, 61));
+    const QImage outlined = view->viewport()->grab().toImage();
+    EXPECT_NE(outlined, plain);
+    const int r = view->BrushRadius();
+    ASSERT_GE(r, 2);
+    ASSERT_LT(r, 30);
+
+    // Down across the upper line (rows 40 to 42) in two jumps.
+    DragThrough(view, {{150, 20}, {150, 35}, {150, 60}});
+    const MonoImage& img = *doc.m_pImage;
+    for (int y = 40; y <= 42; ++y) {
+        for (int x = 150 - r; x <= 150 + r; ++x) EXPECT_EQ(img.GetPixel(x, y), 1) << x << "," << y;
+        EXPECT_EQ(img.GetPixel(150 - r - 1, y), 0);
+        EXPECT_EQ(img.GetPixel(150 + r + 1, y), 0);
+    }
+    EXPECT_EQ(InkCount(img), InkCount(Strokes(300, 120)) - 3 * (2 * r + 1));  // nothing else
+    const std::vector<uint8_t> erased = Bits(*doc.m_pImage);
+    EXPECT_EQ(edit->History()->count(), 1);
+    // A stroke on the grey below the picture paints nothing and is no step.
+    const QPoint below(100, 120 + r + 3);
+    ASSERT_LT(ClientAt(view, below).y(), view->viewport()->height());
+    DragThrough(view, {below, below + QPoint(100, 0)});
+    EXPECT_EQ(edit->History()->count(), 1);
+
+    // One step back brings the ink back; one forward (the button, then the keys) erases it again.
+    ASSERT_TRUE(edit->Action(ID_EDIT_UNDO)->isEnabled());
+    Click(ID_EDIT_UNDO);
+    EXPECT_EQ(Bits(*doc.m_pImage), original);
+    EXPECT_FALSE(edit->Action(ID_EDIT_UNDO)->isEnabled());
+    EXPECT_TRUE(edit->Action(ID_EDIT_REDO)->isEnabled());
+    Keys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    EXPECT_EQ(Bits(*doc.m_pImage), erased);
+    Keys(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(Bits(*doc.m_pImage), original);
+    Keys(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    EXPECT_EQ(Bits(*doc.m_pImage), erased);
+
+    // A flip, then Ctrl+Z: the picture the right way up again, with its erasure.
+    doc.m_rcSelection = {1, 2, 3, 4};
+    Click(ID_IMAGE_FLIP_VERTICAL);
+    EXPECT_EQ(doc.m_pImage->GetPixel(150 + r + 1, 120 - 1 - 41), 0);
+    EXPECT_NE(Bits(*doc.m_pImage), erased);
+    Keys(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(Bits(*doc.m_pImage), erased);
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{1, 2, 3, 4}));  // a flip keeps the selection
+    EXPECT_EQ(edit->History()->count(), 2);
+
+    // A rotation and back: the selection no longer fits and goes, the zoom fits again.
+    Click(ID_IMAGE_ROTATE_CW);
+    EXPECT_EQ(doc.m_pImage->width, 120);
+    Click(ID_EDIT_UNDO);
+    EXPECT_EQ(doc.m_pImage->width, 300);
+    EXPECT_EQ(Bits(*doc.m_pImage), erased);
+    EXPECT_EQ(view->Zoom(), std::min(view->ClientSize().width() / 300, view->ClientSize().height() / 120));
+
+    // The checked brush clicked again puts the eraser away: a drag then changes nothing.
+    Click(ID_ERASER_LARGE);
+    EXPECT_FALSE(view->EraserOn());
+    EXPECT_FALSE(view->BrushShown());
+    DragThrough(view, {{100, 20}, {100, 90}});
+    EXPECT_EQ(Bits(*doc.m_pImage), erased);
+    // The brushes are exclusive.
+    Click(ID_ERASER_SMALL);
+    Click(ID_ERASER_MEDIUM);
+    EXPECT_FALSE(edit->Action(ID_ERASER_SMALL)->isChecked());
+    EXPECT_TRUE(edit->Action(ID_ERASER_MEDIUM)->isChecked());
+    EXPECT_LT(view->BrushRadius(), r);
+}
+
+TEST_F(EraserTest, AnErasureOutlivesANewThresholdAndUndoBringsTheLevelBack) {
+    OpenEdit(GreyPhoto(dir));
+    ASSERT_TRUE(doc.CanRebinarize());
+    // The horizontal stroke (rows 40 to 45) is ink at x = 170, away from the vertical one.
+    ASSERT_EQ(doc.m_pImage->GetPixel(170, 42), 0);
+    Click(ID_ERASER_MEDIUM);
+    DragThrough(view, {{170, 25}, {170, 60}});
+    ASSERT_EQ(doc.m_pImage->GetPixel(170, 42), 1);
+    const std::vector<uint8_t> erased = Bits(*doc.m_pImage);
+    const int level = doc.GreyPicture()->result.level;
+
+    // A new level cuts the photo again: the erasure is made again, the rest of the stroke stays.
+    QSlider* slider = edit->ThresholdSlider();
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_PageUp);
+    ASSERT_EQ(doc.GreyPicture()->result.level, level + 16);
+    EXPECT_EQ(doc.m_pImage->GetPixel(170, 42), 1);
+    EXPECT_EQ(doc.m_pImage->GetPixel(60, 42), 0);
+    EXPECT_NE(Bits(*doc.m_pImage), erased);
+
+    // Undo: the level, the slider and the picture as they were.
+    Click(ID_EDIT_UNDO);
+    EXPECT_EQ(doc.GreyPicture()->result.level, level);
+    EXPECT_EQ(slider->value(), level);
+    EXPECT_EQ(Bits(*doc.m_pImage), erased);
+    // Undo again: the ink comes back; a new cut now keeps it.
+    Click(ID_EDIT_UNDO);
+    EXPECT_EQ(doc.m_pImage->GetPixel(170, 42), 0);
+    QTest::keyClick(slider, Qt::Key_PageUp);
+    EXPECT_EQ(doc.m_pImage->GetPixel(170, 42), 0);
+    // The method buttons are steps too.
+    QRadioButton* global = edit->GlobalButton();
+    const bool wasGlobal = global->isChecked();
+    QTest::mouseClick(edit->LocalButton(), Qt::LeftButton, {}, QPoint(8, edit->LocalButton()->height() / 2));
+    Click(ID_EDIT_UNDO);
+    EXPECT_EQ(global->isChecked(), wasGlobal);
+    EXPECT_TRUE(edit->Action(ID_EDIT_REDO)->isEnabled());
+}
+
+TEST_F(EraserTest, TheErasedPictureIsTracedAndBackKeepsTheHistory) {
+    OpenEdit(Picture("strokes.bmp", Strokes(300, 120)));
+    Click(ID_ERASER_LARGE);
+    // Along the whole upper line: only the lower one is left to trace.
+    DragThrough(view, {{50, 41}, {120, 41}, {250, 41}});
+    ASSERT_EQ(InkCount(*doc.m_pImage), 180 * 3);
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 4);
+    EXPECT_EQ(doc.m_rcSelection, (PixelRect{60, 80, 240, 83}));  // the ink left
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 5);
+    ASSERT_NE(doc.m_pTracedOutline, nullptr);
+    EXPECT_EQ(ContourCount(*doc.m_pTracedOutline), 1);
+    ASSERT_NE(doc.m_pSelectionImage, nullptr);
+    EXPECT_EQ(doc.m_pSelectionImage->height, 3);
+
+    // Back to the edit page: the erasure can still be taken back.
+    QTest::mouseClick(Back(), Qt::LeftButton);
+    QTest::mouseClick(Back(), Qt::LeftButton);
+    ASSERT_EQ(sheet->ActiveIndex(), 3);
+    EXPECT_EQ(edit->History()->count(), 1);
+    ASSERT_TRUE(edit->Action(ID_EDIT_UNDO)->isEnabled());
+    Keys(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(InkCount(*doc.m_pImage), 180 * 3 * 2);
+    doc.m_rcSelection = PixelRect{};
+    ClickNext();
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 5);
+    EXPECT_EQ(ContourCount(*doc.m_pTracedOutline), 2);
+
+    // A new picture starts a new history.
+    for (int i = 0; i < 3; ++i) QTest::mouseClick(Back(), Qt::LeftButton);
+    ASSERT_EQ(sheet->ActiveIndex(), 2);
+    source->ImagePathEdit()->setText(QString::fromStdString(Picture("other.bmp", Strokes(200, 100))));
+    ClickNext();
+    ASSERT_EQ(sheet->ActiveIndex(), 3);
+    EXPECT_EQ(edit->History()->count(), 0);
+    EXPECT_FALSE(edit->Action(ID_EDIT_UNDO)->isEnabled());
+    EXPECT_FALSE(edit->Action(ID_EDIT_REDO)->isEnabled());
 }
 
 }  // namespace

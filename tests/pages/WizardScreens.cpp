@@ -4,10 +4,16 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolTip>
 #include <QTabBar>
 #include <cstdio>
 #include <string>
 
+#include "CEditImagePage.h"
+#include "CImageView.h"
 #include "CMessageBox.h"
 #include "COpenImagePage.h"
 #include "CPenmarkDlg.h"
@@ -26,6 +32,37 @@ void Save(CPenmarkDlg& sheet, const std::string& file) {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     sheet.grab().save(QString::fromStdString(file));
     std::printf("%s\n", file.c_str());
+}
+
+void SendMouse(QWidget* to, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, to->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      buttons, Qt::NoModifier);
+    QApplication::sendEvent(to, &event);
+}
+
+// The edit page with the medium brush over the picture after one stroke, Undo enabled.
+void SaveEraser(CPenmarkDlg& sheet, const std::string& file) {
+    auto* edit = dynamic_cast<CEditImagePage*>(sheet.ActivePage());
+    if (!edit || !edit->View()) return;
+    edit->Action(ID_ERASER_MEDIUM)->trigger();
+    QWidget* port = edit->View()->viewport();
+    const QPointF from(port->width() * 0.3, port->height() * 0.35), to(port->width() * 0.55, port->height() * 0.6);
+    SendMouse(port, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    SendMouse(port, QEvent::MouseMove, to, Qt::LeftButton);
+    SendMouse(port, QEvent::MouseButtonRelease, to, Qt::NoButton);
+    SendMouse(port, QEvent::MouseMove, QPointF(port->width() * 0.25, port->height() * 0.2), Qt::NoButton);
+    Save(sheet, file);
+    // The large brush's tip, on the whole screen (a tip is a window of its own).
+    QWidget* button = edit->ToolBar()->widgetForAction(edit->Action(ID_ERASER_LARGE));
+    QToolTip::showText(button->mapToGlobal(QPoint(4, button->height())), edit->Action(ID_ERASER_LARGE)->toolTip(), button);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    std::string tip = file.substr(0, file.size() - 4) + "-tip.png";
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(tip));
+    std::printf("%s\n", tip.c_str());
+    QToolTip::hideText();
+    // The rest of the walk takes the picture as it was.
+    edit->Action(ID_EDIT_UNDO)->trigger();
+    edit->Action(ID_ERASER_MEDIUM)->trigger();
 }
 
 }  // namespace
@@ -66,6 +103,7 @@ int main(int argc, char** argv) {
         Save(sheet, prefix + "-2-source.png");
         next();
         Save(sheet, prefix + "-3-edit.png");
+        SaveEraser(sheet, prefix + "-3-eraser.png");
         next();
         Save(sheet, prefix + "-4-select.png");
         next();
