@@ -106,8 +106,9 @@ TEST_F(GreyTiffBmpTest, RefusedUnlessAskedForThenCloseToTheirMaster) {
             ASSERT_EQ(registry.ReadImage((forms / name).string(), {}, image, &grey), 0) << photos[i].name << " " << name;
             ASSERT_NE(grey, nullptr);
             EXPECT_EQ(grey->grey.width, 900);
-            double iou = photo::InkIoU(*image, master);
-            std::printf("%-20s %-22s IoU %.3f\n", photos[i].name.c_str(), name.c_str(), iou);
+            double iou = photo::Score(photos[i], *image);
+            std::printf("%-20s %-22s IoU %.3f (%s, level %d)\n", photos[i].name.c_str(), name.c_str(), iou,
+                        grey->result.used == ThresholdMode::Local ? "local" : "global", grey->result.level);
             EXPECT_GE(iou, 0.90) << photos[i].name << " " << name;
         }
     }

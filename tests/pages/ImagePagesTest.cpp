@@ -528,21 +528,31 @@ TEST_F(ImagePagesTest, APhotosThresholdIsCutAgainFromItsGreyPicture) {
     EXPECT_NE(globalBits, localBits);
     EXPECT_NE(globalShot, localShot);
 
-    // Keys move the level: a higher one takes more of the soft edges for ink.
+    // Keys move the level from the global method's own: a higher one takes more of the
+    // soft edges for ink.
+    const int level = slider->value();
+    EXPECT_EQ(level, doc.GreyPicture()->result.level);
     slider->setFocus();
-    QTest::keyClick(slider, Qt::Key_PageUp);
-    EXPECT_EQ(slider->value(), first + 16);
+    auto steps = [&](Qt::Key key) {
+        for (int i = 0; i < 4; ++i) QTest::keyClick(slider, key);
+    };
+    steps(Qt::Key_PageUp);
+    EXPECT_EQ(slider->value(), level + 64);
     const std::vector<uint8_t> higherBits = Bits(*doc.m_pImage);
     EXPECT_NE(higherBits, globalBits);
     EXPECT_NE(shot(), globalShot);
-    // Down again: the ink the higher level added is gone, which a cut of the last 1-bit
-    // picture could not do; it comes from the grey.
-    QTest::keyClick(slider, Qt::Key_PageDown);
-    EXPECT_EQ(slider->value(), first);
-    EXPECT_EQ(Bits(*doc.m_pImage), globalBits);
-    EXPECT_EQ(shot(), globalShot);
-    QTest::keyClick(slider, Qt::Key_PageUp);
+    steps(Qt::Key_PageDown);
+    EXPECT_EQ(slider->value(), level);
+    const std::vector<uint8_t> fixedBits = Bits(*doc.m_pImage);
+    const QImage fixedShot = shot();
+    EXPECT_NE(fixedBits, higherBits);
+    // Up and down again: the ink the higher level added is gone, which a cut of the last
+    // 1-bit picture could not do; it comes from the grey.
+    steps(Qt::Key_PageUp);
     EXPECT_EQ(Bits(*doc.m_pImage), higherBits);
+    steps(Qt::Key_PageDown);
+    EXPECT_EQ(Bits(*doc.m_pImage), fixedBits);
+    EXPECT_EQ(shot(), fixedShot);
 
     QTest::mouseClick(local, Qt::LeftButton, {}, QPoint(8, local->height() / 2));
     EXPECT_TRUE(local->isChecked());
