@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PENMARK_PACKAGES=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev libtiff-dev
   libtiff-tools ghostscript potrace python3 python3-fonttools python3-pil opentype-sanitizer imagemagick
   fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-droid-fallback fonts-ipafont-gothic fonts-wqy-zenhei fonts-inter-variable fonts-sil-scheherazade fonts-noto-core fonts-linuxlibertine fonts-cantarell fonts-urw-base35
