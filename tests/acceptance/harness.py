@@ -164,13 +164,7 @@ class Session:
                 self.proc.wait()
 
     def close(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGTERM)
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        self.close_program()
         if self.xvfb and self.xvfb.poll() is None:
             self.xvfb.terminate()
             try:

@@ -30,19 +30,27 @@ QChar Mnemonic(const QString& text) {
     return {};
 }
 
-TEST(Mnemonics, NoTwoControlsOfAPageShareOne) {
+// Shows every page after the intro in turn, in a sheet of the current language.
+template <typename Visit>
+void ForEachPage(const Visit& visit) {
     XkbKeyboardLayouts layouts(XkbKeyboardOptions{{"us"}, "C", {}, "/usr/share/locale"});
+    CPenmarkDocument doc;
+    CPenmarkDlg sheet(&doc);
+    sheet.SetKeyboardLayouts(&layouts);
+    CreateWizardPages(sheet);
+    sheet.show();
+    for (int index = 1; index < sheet.PageCount(); ++index) {
+        sheet.SetActivePage(index);
+        QApplication::processEvents();
+        ASSERT_EQ(sheet.ActiveIndex(), index);
+        visit(sheet, index);
+    }
+}
+
+TEST(Mnemonics, NoTwoControlsOfAPageShareOne) {
     for (int lang = 0; lang < kLanguageCount; ++lang) {
         SetCurrentLanguage(Language(lang));
-        CPenmarkDocument doc;
-        CPenmarkDlg sheet(&doc);
-        sheet.SetKeyboardLayouts(&layouts);
-        CreateWizardPages(sheet);
-        sheet.show();
-        for (int index = 1; index < sheet.PageCount(); ++index) {
-            sheet.SetActivePage(index);
-            QApplication::processEvents();
-            ASSERT_EQ(sheet.ActiveIndex(), index);
+        ForEachPage([lang](CPenmarkDlg& sheet, int index) {
             std::map<QChar, QString> seen;
             auto add = [&](const QString& text) {
                 QChar m = Mnemonic(text);
@@ -61,7 +69,7 @@ TEST(Mnemonics, NoTwoControlsOfAPageShareOne) {
                 if (l->buddy() && l->isVisibleTo(page)) add(l->text());
             for (QTabBar* t : page->findChildren<QTabBar*>())
                 for (int i = 0; i < t->count(); ++i) add(t->tabText(i));
-        }
+        });
     }
     SetCurrentLanguage(Language::English);
 }
@@ -69,16 +77,7 @@ TEST(Mnemonics, NoTwoControlsOfAPageShareOne) {
 // Tab reaches only controls the user can see: each stop of the focus chain that takes Tab
 // is a visible, enabled control with an area, never a page or the wizard's frame.
 TEST(TabStops, EveryStopIsAControlTheUserSees) {
-    XkbKeyboardLayouts layouts(XkbKeyboardOptions{{"us"}, "C", {}, "/usr/share/locale"});
-    CPenmarkDocument doc;
-    CPenmarkDlg sheet(&doc);
-    sheet.SetKeyboardLayouts(&layouts);
-    CreateWizardPages(sheet);
-    sheet.show();
-    for (int index = 1; index < sheet.PageCount(); ++index) {
-        sheet.SetActivePage(index);
-        QApplication::processEvents();
-        ASSERT_EQ(sheet.ActiveIndex(), index);
+    ForEachPage([](CPenmarkDlg& sheet, int index) {
         QWidget* start = sheet.button(QWizard::CancelButton);
         int stops = 0;
         for (QWidget* w = start->nextInFocusChain(); w != start; w = w->nextInFocusChain()) {
@@ -90,7 +89,7 @@ TEST(TabStops, EveryStopIsAControlTheUserSees) {
             EXPECT_TRUE(w->window() == &sheet) << "page " << index;
         }
         EXPECT_GT(stops, 1) << "page " << index;
-    }
+    });
 }
 
 }  // namespace
