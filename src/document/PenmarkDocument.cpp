@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 
 #include "EpsImport.h"
 #include "PrepareOutline.h"
@@ -473,8 +474,8 @@ std::string SaveFontErrorText(int code, const SymbolFontNotes& notes, const std:
 int FontDestinationErrorStringId(const std::string& dest) {
     struct stat st {};
     if (::stat(dest.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return StringId::kSaveIsFolder;
-    size_t slash = dest.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : dest.substr(0, slash);
+    std::filesystem::path folder = std::filesystem::path(dest).parent_path();
+    if (folder.empty()) folder = ".";
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return StringId::kSaveFolderMissing;
     return 0;
 }

@@ -75,6 +75,15 @@ def click_button(s, which):
     return s.click(button)
 
 
+def finish_and_wait(s):
+    """Clicks Finish and waits for the program to end: its exit code, None if it goes on."""
+    click_button(s, "finish")
+    try:
+        return s.proc.wait(15)
+    except subprocess.TimeoutExpired:
+        return None
+
+
 def press_next(s, timeout=40):
     """Clicks Next; returns the map once another page is shown or a message box is up."""
     before = s.page()
@@ -362,11 +371,7 @@ def check_walk(s, v, lang):
     v.expect(len(set(sizes.values())) == 1, "the window keeps one size on every page",
              ", ".join(f"{p}:{w}x{h}" for p, (w, h) in sorted(sizes.items())))
     if not english:
-        click_button(s, "finish")
-        try:
-            code = s.proc.wait(15)
-        except subprocess.TimeoutExpired:
-            code = None
+        code = finish_and_wait(s)
         v.expect(code == 0, "Finish ends the program with code 0", str(code))
         return
     v.expect(set_check(s, IDC_START_OVER, True), "start over ticked")
@@ -393,11 +398,7 @@ def check_walk(s, v, lang):
                     s.box_text(s.message_box(m)) if s.message_box(m) else ""):
         return
     set_check(s, IDC_START_OVER, False)
-    click_button(s, "finish")
-    try:
-        code = s.proc.wait(15)
-    except subprocess.TimeoutExpired:
-        code = None
+    code = finish_and_wait(s)
     v.expect(code == 0, "Finish without start over ends the program with code 0", str(code))
     v.expect(os.path.exists(out_path(s, "Second.ttf")), "the second font file is written")
 
